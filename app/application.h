@@ -1,0 +1,65 @@
+// The application object: title, main window, hover hints and the message loop.
+#pragma once
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace mt {
+
+class TApplication {
+public:
+    const std::wstring& Title() const noexcept { return title_; }
+    void SetTitle(std::wstring title) { title_ = std::move(title); }
+
+    HWND MainWindow() const noexcept { return mainWindow_; }
+    void SetMainWindow(HWND wnd) noexcept { mainWindow_ = wnd; }
+
+    HINSTANCE Instance() const noexcept;
+
+    // Registers the common controls and reads the locale settings. Safe to call again.
+    void Initialize();
+
+    // Hover hints: shown after 500 ms, hidden after 2500 ms, at once on moving
+    // straight to another control with a hint.
+    void AddHint(HWND control, const std::wstring& text);
+    void HideHint() noexcept;
+    HWND HintWindow() const noexcept { return hintWindow_; }
+
+    // Runs the message loop until WM_QUIT; returns its exit code.
+    int Run();
+    // Handles the messages waiting now, then returns.
+    void ProcessMessages();
+
+    // Re-reads the locale's decimal separator (at start and on WM_WININICHANGE).
+    static void ReadLocaleSettings();
+
+private:
+    bool TranslateForDialogs(MSG& msg);
+    std::wstring title_;
+    HWND mainWindow_ = nullptr;
+    HWND hintWindow_ = nullptr;
+    bool initialized_ = false;
+};
+
+extern TApplication Application;
+
+// While alive, the program's other windows are disabled (a system dialog is
+// running task-modal); afterwards they are enabled and the previously active
+// window is activated again.
+class TaskModalScope {
+public:
+    TaskModalScope();
+    TaskModalScope(const TaskModalScope&) = delete;
+    TaskModalScope& operator=(const TaskModalScope&) = delete;
+    ~TaskModalScope();
+private:
+    HWND active_;
+    std::vector<HWND> disabled_;
+};
+
+// Moves (never resizes) a system dialog so it is centred horizontally on the
+// main window's monitor, its top at (monitor height - dialog height) div 3.
+void PlaceSystemDialog(HWND dialog);
+
+}  // namespace mt

@@ -1,0 +1,99 @@
+#include "app/bitmap.h"
+
+#include "app/failure.h"
+
+namespace mt {
+
+TBitmap::TBitmap(TBitmap&& o) noexcept { *this = std::move(o); }
+
+TBitmap& TBitmap::operator=(TBitmap&& o) noexcept {
+    if (this != &o) {
+        ReleaseCanvas();
+        o.ReleaseCanvas();
+        handle_ = std::move(o.handle_);
+        palette_ = std::move(o.palette_);
+        RetainedData = std::move(o.RetainedData);
+        FromCoreHeader = o.FromCoreHeader;
+        width_ = std::exchange(o.width_, 0);
+        height_ = std::exchange(o.height_, 0);
+        bitsPerPixel_ = std::exchange(o.bitsPerPixel_, 0);
+    }
+    return *this;
+}
+
+TBitmap::~TBitmap() { ReleaseCanvas(); }
+
+TBitmap TBitmap::CreateWhiteScreenCompatible(int width, int height) {
+    TBitmap b;
+    WindowDC screen(nullptr);
+    OwnedBitmap bmp(::CreateCompatibleBitmap(screen.get(), width, height));
+    if (!bmp) RaiseLastOSError();
+    b.Assign(std::move(bmp));
+    ::PatBlt(b.Canvas(), 0, 0, width, height, WHITENESS);
+    return b;
+}
+
+void TBitmap::Assign(OwnedBitmap bitmap, OwnedPalette palette) {
+    ReleaseCanvas();
+    handle_ = std::move(bitmap);
+    palette_ = std::move(palette);
+    ReadFormat();
+}
+
+void TBitmap::ReadFormat() {
+    BITMAP info{};
+    if (handle_ && ::GetObjectW(handle_.get(), sizeof info, &info)) {
+        width_ = info.bmWidth;
+        height_ = info.bmHeight;
+        bitsPerPixel_ = info.bmBitsPixel * info.bmPlanes;
+    } else {
+        width_ = height_ = bitsPerPixel_ = 0;
+    }
+}
+
+HDC TBitmap::Canvas() {
+    if (!canvas_) {
+        WindowDC screen(nullptr);
+        OwnedMemDC dc(::CreateCompatibleDC(screen.get()));
+        if (!dc) RaiseLastOSError();
+        canvasOld_ = ::SelectObject(dc.get(), handle_.get());
+        if (palette_) {
+            canvasOldPalette_ = ::SelectPalette(dc.get(), palette_.get(), TRUE);
+            ::RealizePalette(dc.get());
+        }
+        canvas_ = std::move(dc);
+    }
+    return canvas_.get();
+}
+
+void TBitmap::ReleaseCanvas() noexcept {
+    if (canvas_) {
+        if (canvasOldPalette_) ::SelectPalette(canvas_.get(), canvasOldPalette_, TRUE);
+        if (canvasOld_) ::SelectObject(canvas_.get(), canvasOld_);
+        canvasOld_ = nullptr;
+        canvasOldPalette_ = nullptr;
+        canvas_.reset();
+    }
+}
+
+void TBitmap::StretchDrawTo(HDC target, const RECT& dest) {
+    if (!handle_) return;
+    HDC src = Canvas();
+    int displayBits = ::GetDeviceCaps(target, BITSPIXEL) * ::GetDeviceCaps(target, PLANES);
+    if (bitsPerPixel_ != 1) {
+        if (displayBits <= 8 && displayBits < bitsPerPixel_) {
+            POINT origin;
+            ::GetBrushOrgEx(target, &origin);
+            ::SetStretchBltMode(target, HALFTONE);
+            ::SetBrushOrgEx(target, origin.x, origin.y, nullptr);
+        } else {
+            ::SetStretchBltMode(target, COLORONCOLOR);
+        }
+    }
+    PaletteGuard pal(target, palette_.get(), TRUE);
+    if (palette_) ::RealizePalette(target);
+    ::StretchBlt(target, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, src, 0, 0, width_,
+                 height_, SRCCOPY);
+}
+
+}  // namespace mt

@@ -1,0 +1,150 @@
+// The main window's control kinds. Every control is a real child window whose
+// text can be read with WM_GETTEXT; a control's object is found from its window.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/bitmap.h"
+#include "win/handles.h"
+
+namespace mt {
+
+enum class TMouseButton { mbLeft, mbRight, mbMiddle };
+
+using TShiftState = unsigned;
+constexpr TShiftState ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32, ssDouble = 64;
+TShiftState ShiftStateFromKeys(WPARAM keys);
+
+// System colours are kept as indices so they follow the user's settings.
+struct TColor {
+    int sysIndex = COLOR_BTNFACE;
+    COLORREF Rgb() const { return ::GetSysColor(sysIndex); }
+};
+
+class TControl {
+public:
+    TControl(const TControl&) = delete;
+    TControl& operator=(const TControl&) = delete;
+    virtual ~TControl() = default;
+
+    HWND Handle() const noexcept { return hwnd_; }
+    int Left() const;
+    int Top() const;
+    int Width() const;
+    int Height() const;
+    void SetBounds(int left, int top, int width, int height);
+
+    std::wstring Caption() const;
+    void SetCaption(const std::wstring& text);
+
+    // Hover hint: shown only when ShowHint is set.
+    std::wstring Hint;
+    bool ShowHint = false;
+
+    void Invalidate() const { ::InvalidateRect(hwnd_, nullptr, FALSE); }
+
+    // The object behind a window made by this program (nullptr for others).
+    static TControl* FromHandle(HWND wnd);
+
+protected:
+    TControl() = default;
+    // Creates the window of a registered class of this program.
+    void CreateOwnWindow(const wchar_t* className, HWND parent, DWORD style, DWORD exStyle, int left, int top,
+                         int width, int height, const std::wstring& text);
+    void Adopt(HWND wnd);
+    virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
+    static void RegisterOwnClass(const wchar_t* className, UINT classStyle, HCURSOR cursor);
+    static LRESULT CALLBACK StaticWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+    HWND hwnd_ = nullptr;
+};
+
+// A control that reports mouse presses, moves and releases. The left button
+// captures the mouse until it is released; the other buttons do not.
+class TMouseControl : public TControl {
+public:
+    std::function<void(TMouseButton, TShiftState, int, int)> OnMouseDown;
+    std::function<void(TShiftState, int, int)> OnMouseMove;
+    std::function<void(TMouseButton, TShiftState, int, int)> OnMouseUp;
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+};
+
+class TButton : public TControl {
+public:
+    TButton(HWND parent, int left, int top, int width, int height, const std::wstring& text);
+    std::function<void()> OnClick;
+    void Click() {
+        if (OnClick) OnClick();
+    }
+};
+
+enum class TBevelCut { bvNone, bvLowered, bvRaised };
+
+class TPanel : public TMouseControl {
+public:
+    TPanel(HWND parent, int left, int top, int width, int height, const std::wstring& text);
+    TBevelCut BevelOuter = TBevelCut::bvRaised;
+    TBevelCut BevelInner = TBevelCut::bvNone;
+    TColor Color{COLOR_BTNFACE};
+    // Draws the panel's own look (background, bevels, centred caption) into dc,
+    // whose origin is the panel's top-left corner.
+    void PaintPanel(HDC dc) const;
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+};
+
+class TLabel : public TControl {
+public:
+    TLabel(HWND parent, int left, int top, int width, int height, const std::wstring& text, bool autoSize);
+    void SetCaption(const std::wstring& text);
+    bool AutoSize = false;
+    void PaintLabel(HDC dc) const;
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+};
+
+class TSpeedButton : public TControl {
+public:
+    TSpeedButton(HWND parent, int left, int top, int width, int height, HBITMAP glyphStrip);
+    std::function<void()> OnClick;
+    void Click() {
+        if (OnClick) OnClick();
+    }
+    void PaintButton(HDC dc) const;
+    HBITMAP Glyph() const noexcept { return glyph_.get(); }
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    OwnedBitmap glyph_;
+    bool down_ = false;
+};
+
+// Shows the still image stretched to its own size; the picture it owns is the
+// one still image of the program.
+class TImage : public TMouseControl {
+public:
+    TImage(TPanel* parent, int left, int top, int width, int height);
+    std::unique_ptr<TBitmap> Picture;
+    bool Stretch = true;
+    // Draws what the control shows: the picture stretched, or the parent
+    // panel's look where there is none.
+    void PaintImage(HDC dc) const;
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    TPanel* parentPanel_;
+};
+
+void RegisterControlClasses();
+
+}  // namespace mt

@@ -1,0 +1,124 @@
+// The main window: its controls, the pane geometry and the user's handlers.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "app/controls.h"
+#include "app/file_dialog.h"
+#include "app/timer.h"
+#include "imagefiles/picture_dialogs.h"
+#include "print/printer_setup_dialog.h"
+#include "video/media_player.h"
+
+namespace mt {
+
+class TForm1 {
+public:
+    // Creates the window hidden, with every control, from its description.
+    TForm1();
+    TForm1(const TForm1&) = delete;
+    TForm1& operator=(const TForm1&) = delete;
+    ~TForm1();
+
+    HWND Handle() const noexcept { return hwnd_; }
+    // Shows the window (the first show runs FormShow).
+    void Show(int showCommand = SW_SHOWNORMAL);
+    void Invalidate() const { ::InvalidateRect(hwnd_, nullptr, TRUE); }
+
+    // Components, in declaration order.
+    std::unique_ptr<TMediaPlayer> MediaPlayer1;
+    std::unique_ptr<TOpenDialog> OpenDialog1;
+    std::unique_ptr<TPanel> Panel1;
+    std::unique_ptr<TPanel> Panel2;
+    std::unique_ptr<TImage> Image1;
+    std::unique_ptr<TOpenPictureDialog> OpenPictureDialog1;
+    std::unique_ptr<TSavePictureDialog> SavePictureDialog1;
+    std::unique_ptr<TPrinterSetupDialog> PrinterSetupDialog1;
+    std::unique_ptr<TSpeedButton> SpeedButton1;
+    std::unique_ptr<TLabel> Label1;
+    std::unique_ptr<TLabel> Label2;
+    std::unique_ptr<TLabel> Label3;
+    std::unique_ptr<TButton> Button1;
+    std::unique_ptr<TTimer> Timer1;
+    std::unique_ptr<TButton> Button2;
+    std::unique_ptr<TButton> Button3;
+    std::unique_ptr<TPanel> Panel3;
+    std::unique_ptr<TLabel> Label4;
+    std::unique_ptr<TLabel> Label5;
+    std::unique_ptr<TButton> Button4;
+    std::unique_ptr<TButton> Button5;
+    std::unique_ptr<TButton> Button6;
+    std::unique_ptr<TButton> Button7;
+    std::unique_ptr<TButton> Button8;
+    std::unique_ptr<TButton> Button9;
+    std::unique_ptr<TButton> Button10;
+
+    // State: truth values hold -1 for true and 0 for false.
+    std::int32_t Panel1Dragging = 0;
+    std::int32_t Image1Dragging = 0;
+    std::int32_t DragStartX = 0;
+    std::int32_t DragStartY = 0;
+    std::int32_t Pane1Left = 0;
+    std::int32_t Pane1Width = 0;
+    std::int32_t Pane1Top = 0;
+    std::int32_t Pane1Height = 0;
+    std::int32_t Pane2Left = 0;
+    std::int32_t Pane2Width = 0;
+    std::int32_t Pane2Top = 0;
+    std::int32_t Pane2Height = 0;
+
+    // Application shell.
+    void FormShow();
+    void OpenDialog1Close();
+    void OpenPictureDialog1Close();
+    void PrinterSetupDialog1Close();
+    bool SavePictureDialog1CanClose();
+
+    // Video.
+    void Button6Click();
+    void Button1Click();
+    void Button5Click();
+    void Button2Click();
+    void Button3Click();
+    void Button4Click();
+    void Timer1Timer();
+
+    // Still image: capture and measurement.
+    void SpeedButton1Click();
+    void Panel1MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    void Panel1MouseMove(TShiftState shift, int x, int y);
+    void Panel1MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+    void Image1MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    void Image1MouseMove(TShiftState shift, int x, int y);
+    void Image1MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+
+    // Picture files.
+    void Button7Click();
+    void Button8Click();
+
+    // Printing.
+    void Button9Click();
+    void Button10Click();
+
+    static constexpr int kClientWidth = 680;
+    static constexpr int kClientHeight = 366;
+    static constexpr UINT_PTR kTimer1Id = 1;
+
+private:
+    void CreateControls();
+    void ConnectHandlers();
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT CALLBACK StaticWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+    HWND hwnd_ = nullptr;
+    bool shown_ = false;
+};
+
+// The one main window.
+extern TForm1* Form1;
+// The loaded video's length as the frame counter shows it.
+extern std::wstring FrameCountText;
+
+}  // namespace mt

@@ -1,0 +1,23 @@
+// Start-up and shutdown of Movetrail.
+#include <windows.h>
+
+#include <memory>
+
+#include "app/application.h"
+#include "app/failure.h"
+#include "app/form1.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
+    int exitCode = 0;
+    mt::Guarded([&] {
+        mt::Application.Initialize();
+        mt::Application.SetTitle(L"Movetrail");
+        auto form = std::make_unique<mt::TForm1>();
+        form->Show(showCommand);
+        exitCode = mt::Application.Run();
+        form.reset();
+    });
+    mt::FrameCountText.clear();
+    mt::FrameCountText.shrink_to_fit();
+    return exitCode;
+}

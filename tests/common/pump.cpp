@@ -1,0 +1,89 @@
+#include "common/pump.h"
+
+namespace mt::test {
+
+void Pump() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+bool PumpUntil(const std::function<bool()>& cond, DWORD timeoutMs) {
+    DWORD start = ::GetTickCount();
+    for (;;) {
+        Pump();
+        if (cond()) return true;
+        if (::GetTickCount() - start > timeoutMs) return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+std::wstring WindowText(HWND wnd) {
+    wchar_t buf[1024] = {};
+    ::SendMessageW(wnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buf));
+    return buf;
+}
+
+std::wstring ClassName(HWND wnd) {
+    wchar_t buf[256] = {};
+    ::GetClassNameW(wnd, buf, 256);
+    return buf;
+}
+
+namespace {
+BOOL CALLBACK Collect(HWND wnd, LPARAM lp) {
+    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(wnd);
+    return TRUE;
+}
+}  // namespace
+
+std::vector<HWND> Descendants(HWND parent) {
+    std::vector<HWND> out;
+    ::EnumChildWindows(parent, &Collect, reinterpret_cast<LPARAM>(&out));
+    return out;
+}
+
+DialogWatcher::DialogWatcher(std::wstring caption, int buttonId, DWORD timeoutMs)
+    : caption_(std::move(caption)), buttonId_(buttonId), timeoutMs_(timeoutMs) {
+    thread_ = ::CreateThread(nullptr, 0, &DialogWatcher::Run, this, 0, nullptr);
+}
+
+DialogWatcher::~DialogWatcher() { Wait(); }
+
+bool DialogWatcher::Wait() {
+    if (thread_) {
+        // Keep this thread's windows alive while the watcher works.
+        while (::MsgWaitForMultipleObjects(1, &thread_, FALSE, 50, QS_ALLINPUT) != WAIT_OBJECT_0) Pump();
+        ::CloseHandle(thread_);
+        thread_ = nullptr;
+    }
+    return seen_;
+}
+
+DWORD WINAPI DialogWatcher::Run(void* p) {
+    auto* self = static_cast<DialogWatcher*>(p);
+    DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < self->timeoutMs_) {
+        HWND dlg = ::FindWindowW(L"#32770", self->caption_.c_str());
+        if (dlg && ::IsWindowVisible(dlg)) {
+            ::Sleep(100);  // let the dialog finish initialising
+            self->dialog = dlg;
+            ::GetWindowRect(dlg, &self->dialogRect);
+            self->style = ::GetWindowLongW(dlg, GWL_STYLE);
+            for (HWND child : Descendants(dlg)) {
+                self->texts.push_back(WindowText(child));
+                self->classes.push_back(ClassName(child));
+            }
+            self->seen_ = true;
+            ::PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(self->buttonId_, BN_CLICKED),
+                           reinterpret_cast<LPARAM>(::GetDlgItem(dlg, self->buttonId_)));
+            return 0;
+        }
+        ::Sleep(20);
+    }
+    return 0;
+}
+
+}  // namespace mt::test

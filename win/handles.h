@@ -1,0 +1,184 @@
+// Small owners for Windows handles: each closes its handle exactly once.
+#pragma once
+#include <windows.h>
+#include <utility>
+
+namespace mt {
+
+template <class H, auto Close>
+class Owned {
+public:
+    explicit Owned(H h = nullptr) noexcept : h_(h) {}
+    Owned(Owned&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
+    Owned& operator=(Owned&& o) noexcept { reset(std::exchange(o.h_, nullptr)); return *this; }
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
+    ~Owned() { reset(); }
+    H get() const noexcept { return h_; }
+    H release() noexcept { return std::exchange(h_, nullptr); }
+    explicit operator bool() const noexcept { return h_ != nullptr; }
+    void reset(H h = nullptr) noexcept {
+        if (h_) Close(h_);
+        h_ = h;
+    }
+private:
+    H h_;
+};
+
+inline void CloseGdiObject(HGDIOBJ h) noexcept { ::DeleteObject(h); }
+inline void CloseDC(HDC h) noexcept { ::DeleteDC(h); }
+inline void CloseFileHandle(HANDLE h) noexcept {
+    if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
+}
+inline void CloseGlobal(HGLOBAL h) noexcept { ::GlobalFree(h); }
+inline void CloseIcon(HICON h) noexcept { ::DestroyIcon(h); }
+inline void CloseWindowHandle(HWND h) noexcept { ::DestroyWindow(h); }
+
+using OwnedBitmap = Owned<HBITMAP, &CloseGdiObject>;
+using OwnedBrush = Owned<HBRUSH, &CloseGdiObject>;
+using OwnedFont = Owned<HFONT, &CloseGdiObject>;
+using OwnedPen = Owned<HPEN, &CloseGdiObject>;
+using OwnedPalette = Owned<HPALETTE, &CloseGdiObject>;
+using OwnedRgn = Owned<HRGN, &CloseGdiObject>;
+using OwnedMemDC = Owned<HDC, &CloseDC>;        // CreateCompatibleDC / CreateDC / CreateIC
+using OwnedGlobal = Owned<HGLOBAL, &CloseGlobal>;
+using OwnedIcon = Owned<HICON, &CloseIcon>;
+using OwnedWindow = Owned<HWND, &CloseWindowHandle>;
+
+// A file handle (INVALID_HANDLE_VALUE means none).
+class OwnedFile {
+public:
+    explicit OwnedFile(HANDLE h = INVALID_HANDLE_VALUE) noexcept : h_(h) {}
+    OwnedFile(OwnedFile&& o) noexcept : h_(std::exchange(o.h_, INVALID_HANDLE_VALUE)) {}
+    OwnedFile& operator=(OwnedFile&& o) noexcept {
+        reset(std::exchange(o.h_, INVALID_HANDLE_VALUE));
+        return *this;
+    }
+    OwnedFile(const OwnedFile&) = delete;
+    OwnedFile& operator=(const OwnedFile&) = delete;
+    ~OwnedFile() { reset(); }
+    HANDLE get() const noexcept { return h_; }
+    bool valid() const noexcept { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
+    void reset(HANDLE h = INVALID_HANDLE_VALUE) noexcept {
+        if (valid()) ::CloseHandle(h_);
+        h_ = h;
+    }
+private:
+    HANDLE h_;
+};
+
+// A DC from GetDC/GetWindowDC that remembers its window, so ReleaseDC gets both.
+class WindowDC {
+public:
+    explicit WindowDC(HWND wnd) noexcept : wnd_(wnd), dc_(::GetDC(wnd)) {}
+    static WindowDC ForWholeWindow(HWND wnd) noexcept { return WindowDC(wnd, ::GetWindowDC(wnd)); }
+    WindowDC(WindowDC&& o) noexcept
+        : wnd_(std::exchange(o.wnd_, nullptr)), dc_(std::exchange(o.dc_, nullptr)) {}
+    WindowDC& operator=(WindowDC&&) = delete;
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+    ~WindowDC() {
+        if (dc_) ::ReleaseDC(wnd_, dc_);
+    }
+    HDC get() const noexcept { return dc_; }
+    HWND window() const noexcept { return wnd_; }
+    explicit operator bool() const noexcept { return dc_ != nullptr; }
+private:
+    WindowDC(HWND wnd, HDC dc) noexcept : wnd_(wnd), dc_(dc) {}
+    HWND wnd_;
+    HDC dc_;
+};
+
+// BeginPaint/EndPaint pair.
+class PaintDC {
+public:
+    explicit PaintDC(HWND wnd) noexcept : wnd_(wnd) { dc_ = ::BeginPaint(wnd, &ps_); }
+    PaintDC(const PaintDC&) = delete;
+    PaintDC& operator=(const PaintDC&) = delete;
+    ~PaintDC() { ::EndPaint(wnd_, &ps_); }
+    HDC get() const noexcept { return dc_; }
+    const PAINTSTRUCT& info() const noexcept { return ps_; }
+private:
+    HWND wnd_;
+    HDC dc_;
+    PAINTSTRUCT ps_{};
+};
+
+// Selects an object into a DC and puts the previous one back.
+class SelectGuard {
+public:
+    SelectGuard(HDC dc, HGDIOBJ obj) noexcept : dc_(dc), old_(obj ? ::SelectObject(dc, obj) : nullptr) {}
+    SelectGuard(SelectGuard&& o) noexcept
+        : dc_(std::exchange(o.dc_, nullptr)), old_(std::exchange(o.old_, nullptr)) {}
+    SelectGuard& operator=(SelectGuard&&) = delete;
+    SelectGuard(const SelectGuard&) = delete;
+    SelectGuard& operator=(const SelectGuard&) = delete;
+    ~SelectGuard() {
+        if (dc_ && old_ && old_ != HGDI_ERROR) ::SelectObject(dc_, old_);
+    }
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+// Selects a palette into a DC and puts the previous one back.
+class PaletteGuard {
+public:
+    PaletteGuard(HDC dc, HPALETTE pal, BOOL background = FALSE) noexcept
+        : dc_(dc), old_(pal ? ::SelectPalette(dc, pal, background) : nullptr) {}
+    PaletteGuard(const PaletteGuard&) = delete;
+    PaletteGuard& operator=(const PaletteGuard&) = delete;
+    ~PaletteGuard() {
+        if (old_) ::SelectPalette(dc_, old_, TRUE);
+    }
+private:
+    HDC dc_;
+    HPALETTE old_;
+};
+
+// Restores a DC's state (SaveDC/RestoreDC).
+class SavedDCState {
+public:
+    explicit SavedDCState(HDC dc) noexcept : dc_(dc), id_(::SaveDC(dc)) {}
+    SavedDCState(const SavedDCState&) = delete;
+    SavedDCState& operator=(const SavedDCState&) = delete;
+    ~SavedDCState() {
+        if (id_) ::RestoreDC(dc_, id_);
+    }
+private:
+    HDC dc_;
+    int id_;
+};
+
+// A locked view of a movable global memory block; unlocks when it ends.
+template <class T = void>
+class GlobalView {
+public:
+    explicit GlobalView(HGLOBAL h) noexcept : h_(h), p_(h ? static_cast<T*>(::GlobalLock(h)) : nullptr) {}
+    GlobalView(const GlobalView&) = delete;
+    GlobalView& operator=(const GlobalView&) = delete;
+    ~GlobalView() {
+        if (p_) ::GlobalUnlock(h_);
+    }
+    T* get() const noexcept { return p_; }
+    T* operator->() const noexcept { return p_; }
+    explicit operator bool() const noexcept { return p_ != nullptr; }
+private:
+    HGLOBAL h_;
+    T* p_;
+};
+
+// Mouse capture held for a scope (released only if still ours).
+class CaptureGuard {
+public:
+    explicit CaptureGuard(HWND wnd) noexcept : wnd_(wnd) { ::SetCapture(wnd); }
+    CaptureGuard(const CaptureGuard&) = delete;
+    CaptureGuard& operator=(const CaptureGuard&) = delete;
+    ~CaptureGuard() {
+        if (::GetCapture() == wnd_) ::ReleaseCapture();
+    }
+private:
+    HWND wnd_;
+};
+
+}  // namespace mt
