@@ -58,3 +58,31 @@ if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
   fi
   $SUDO locale-gen
 fi
+
+# Some machines (sandboxed kernels) cannot execute 32-bit Linux programs, which
+# Wine's 32-bit loader is. There, run them through qemu's user-mode emulator,
+# registered with binfmt_misc. qemu 7 cannot map Wine's fixed areas, so the
+# emulator comes from bookworm-backports.
+if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  if ! qemu-i386 --version 2>/dev/null | grep -qE 'version ([89]|[1-9][0-9])\.'; then
+    if ! grep -rqs 'bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+      $SUDO tee /etc/apt/sources.list.d/movetrail-backports.sources >/dev/null <<'SRC'
+Types: deb
+URIs: http://deb.debian.org/debian
+Suites: bookworm-backports
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SRC
+    fi
+    $SUDO apt-get update -q
+    $SUDO apt-get install -y -q --no-install-recommends -t bookworm-backports qemu-user
+  fi
+  if [ ! -e /proc/sys/fs/binfmt_misc/register ]; then
+    $SUDO mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
+  fi
+  if [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ]; then
+    printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386:' \
+      | $SUDO tee /proc/sys/fs/binfmt_misc/register >/dev/null
+  fi
+  /usr/lib/wine/wine --version >/dev/null
+fi

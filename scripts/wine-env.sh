@@ -44,6 +44,9 @@ movetrail_prepare_prefix() {
 movetrail_start_wineserver() {
   # One persistent wineserver for the whole run.
   wineserver -p >/dev/null 2>&1 || true
+  # Start Wine's own services now, detached from the caller's output, so test
+  # processes neither pay for them nor leave them holding their output pipes.
+  wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
 }
 
 movetrail_stop() {
