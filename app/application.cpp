@@ -25,7 +25,7 @@ void TApplication::Initialize() {
 }
 
 void TApplication::AddHint(HWND control, const std::wstring& text) {
-    if (!hintWindow_) {
+    if (!hintWindow_ || !::IsWindow(hintWindow_)) {
         hintWindow_ = ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                                         CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, mainWindow_,
                                         nullptr, Instance(), nullptr);

@@ -222,6 +222,8 @@ LRESULT TForm1::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
             FormShow();
         }
         break;
+    case WM_GETFONT:
+        return reinterpret_cast<LRESULT>(FormFont());
     case WM_WININICHANGE:
         TApplication::ReadLocaleSettings();
         break;

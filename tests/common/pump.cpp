@@ -75,6 +75,7 @@ DWORD WINAPI DialogWatcher::Run(void* p) {
             for (HWND child : Descendants(dlg)) {
                 self->texts.push_back(WindowText(child));
                 self->classes.push_back(ClassName(child));
+                self->styles.push_back(::GetWindowLongW(child, GWL_STYLE));
             }
             self->seen_ = true;
             ::PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(self->buttonId_, BN_CLICKED),

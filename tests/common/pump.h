@@ -31,6 +31,7 @@ public:
     bool Wait();
     std::vector<std::wstring> texts;   // texts of the dialog's children
     std::vector<std::wstring> classes; // their classes, in the same order
+    std::vector<LONG> styles;          // their styles, in the same order
     HWND dialog = nullptr;
     RECT dialogRect{};
     LONG style = 0;
