@@ -13,7 +13,8 @@ TBitmap& TBitmap::operator=(TBitmap&& o) noexcept {
         handle_ = std::move(o.handle_);
         palette_ = std::move(o.palette_);
         RetainedData = std::move(o.RetainedData);
-        FromCoreHeader = o.FromCoreHeader;
+        bits_ = std::exchange(o.bits_, nullptr);
+        format_ = std::exchange(o.format_, TPixelFormat{});
         width_ = std::exchange(o.width_, 0);
         height_ = std::exchange(o.height_, 0);
         bitsPerPixel_ = std::exchange(o.bitsPerPixel_, 0);
@@ -37,7 +38,26 @@ void TBitmap::Assign(OwnedBitmap bitmap, OwnedPalette palette) {
     ReleaseCanvas();
     handle_ = std::move(bitmap);
     palette_ = std::move(palette);
+    bits_ = nullptr;
+    format_ = TPixelFormat{};
+    RetainedData.clear();
     ReadFormat();
+}
+
+void TBitmap::AssignDib(OwnedBitmap section, void* bits, TPixelFormat format, OwnedPalette palette) {
+    ReleaseCanvas();
+    handle_ = std::move(section);
+    palette_ = std::move(palette);
+    bits_ = static_cast<std::uint8_t*>(bits);
+    format_ = std::move(format);
+    RetainedData.clear();
+    ReadFormat();
+}
+
+void TBitmap::Modified() noexcept {
+    RetainedData.clear();
+    format_.clrUsed = 0;
+    format_.clrImportant = 0;
 }
 
 void TBitmap::ReadFormat() {

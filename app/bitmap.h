@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/pixel_format.h"
 #include "win/handles.h"
 
 namespace mt {
@@ -26,8 +27,20 @@ public:
     int BitsPerPixel() const noexcept { return bitsPerPixel_; }
     bool Empty() const noexcept { return !handle_; }
 
-    // Takes ownership of a bitmap (and its palette) made elsewhere.
+    // Takes ownership of a display-format bitmap (and its palette) made elsewhere.
     void Assign(OwnedBitmap bitmap, OwnedPalette palette = OwnedPalette());
+    // Takes ownership of a DIB section whose pixel memory is bits, laid out as
+    // format says.
+    void AssignDib(OwnedBitmap section, void* bits, TPixelFormat format, OwnedPalette palette = OwnedPalette());
+    // A DIB section (pixel memory reachable) rather than a display-format bitmap.
+    bool IsDib() const noexcept { return bits_ != nullptr; }
+    std::uint8_t* Bits() const noexcept { return bits_; }
+    // The DIB's layout and file facts; for a display-format bitmap only the
+    // counts and resolution are meaningful (all 0).
+    const TPixelFormat& PixelFormat() const noexcept { return format_; }
+    // The pixels were changed: the retained file data no longer describes them
+    // and the colours-used and colours-important counts become 0.
+    void Modified() noexcept;
     void SetPalette(OwnedPalette palette) { palette_ = std::move(palette); }
 
     // The memory DC with the bitmap selected, kept for the picture's life so
@@ -45,7 +58,7 @@ public:
     // written back unchanged when the picture is saved as BMP.
     std::vector<std::uint8_t> RetainedData;
     // The picture came from a BMP file with the 12-byte core header.
-    bool FromCoreHeader = false;
+    bool FromCoreHeader() const noexcept { return format_.fromCoreHeader; }
 
     TBitmap(TBitmap&&) noexcept;
     TBitmap& operator=(TBitmap&&) noexcept;
@@ -61,6 +74,8 @@ private:
     int width_ = 0;
     int height_ = 0;
     int bitsPerPixel_ = 0;
+    std::uint8_t* bits_ = nullptr;
+    TPixelFormat format_;
 };
 
 }  // namespace mt

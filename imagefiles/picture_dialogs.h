@@ -5,6 +5,10 @@
 namespace mt {
 
 class TOpenPictureDialog : public TOpenDialog {};
-class TSavePictureDialog : public TOpenPictureDialog {};
+
+class TSavePictureDialog : public TOpenPictureDialog {
+protected:
+    BOOL RunSystemDialog(OPENFILENAMEA& ofn) override { return ::GetSaveFileNameA(&ofn); }
+};
 
 }  // namespace mt

@@ -1,9 +1,66 @@
 // The main window's picture-file handlers: loading and saving the still image.
 #include "app/form1.h"
+#include "app/paths.h"
+#include "app/text.h"
+#include "imagefiles/bmp_io.h"
+#include "imagefiles/jpeg_image.h"
+#include "imagefiles/picture_files.h"
 
 namespace mt {
+namespace {
 
-void TForm1::Button7Click() {}
-void TForm1::Button8Click() {}
+bool IsJpegExtension(const std::string& ext) { return ext == ".JPEG" || ext == ".JPG"; }
+
+// The still image's bitmap, an empty one installed first when there is none.
+TBitmap& StillBitmap(TImage& image) {
+    if (!image.Picture) image.Picture = std::make_unique<TBitmap>();
+    return *image.Picture;
+}
+
+}  // namespace
+
+void LoadPicture(TImage& image, const std::string& path) {
+    std::string ext = UpperAscii(ExtensionOf(path));
+    if (ext == ".BMP") {
+        TBitmap& still = StillBitmap(image);
+        image.Invalidate();
+        LoadBmpFile(still, path);
+        image.Invalidate();
+    }
+    if (IsJpegExtension(ext)) {
+        TJPEGImage jpeg;
+        jpeg.LoadFromFile(path);
+        TBitmap& still = StillBitmap(image);
+        image.Invalidate();
+        still = jpeg.TakeBitmap();
+        image.Invalidate();
+    }
+}
+
+void SavePicture(TImage& image, const std::string& path) {
+    std::string ext = UpperAscii(ExtensionOf(path));
+    if (ext == ".BMP" && image.Picture) SaveBmpFile(*image.Picture, path);
+    if (IsJpegExtension(ext)) {
+        TJPEGImage jpeg;
+        jpeg.Assign(image.Picture.get());
+        jpeg.CompressionQuality = 70;
+        jpeg.Compress();
+        jpeg.SaveToFile(path);
+    }
+}
+
+// Runs when Button7 ("画像読込") is clicked.
+void TForm1::Button7Click() {
+    if (!OpenPictureDialog1->Execute(hwnd_)) return;
+    LoadPicture(*Image1, OpenPictureDialog1->FileName);
+}
+
+// Runs when Button8 ("保存") is clicked.
+void TForm1::Button8Click() {
+    if (!SavePictureDialog1->Execute(hwnd_)) return;
+    const std::string& path = SavePictureDialog1->FileName;
+    ::SetWindowTextW(hwnd_, AnsiToWide(UpperAscii(ExtensionOf(path))).c_str());
+    SavePicture(*Image1, path);
+}
 
 }  // namespace mt

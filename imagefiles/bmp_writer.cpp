@@ -1,0 +1,77 @@
+#include <vector>
+
+#include "app/errors.h"
+#include "imagefiles/bmp_format.h"
+#include "imagefiles/bmp_io.h"
+#include "imagefiles/dib.h"
+#include "imagefiles/file_io.h"
+
+namespace mt {
+namespace {
+
+[[noreturn]] void ConversionFailed() {
+    DWORD code = ::GetLastError();
+    wchar_t* text = nullptr;
+    if (code != 0 &&
+        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr) && text) {
+        std::wstring message(text);
+        ::LocalFree(text);
+        while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r')) message.pop_back();
+        throw EOutOfResources(message);
+    }
+    throw EOutOfResources(L"システム リソースが足りません");
+}
+
+void WriteParts(const std::string& path, const std::vector<std::uint8_t>& headers, const void* pixels,
+                std::size_t pixelBytes) {
+    WriteReplacing(path, [&](HANDLE f) {
+        WriteAll(f, headers.data(), headers.size());
+        WriteAll(f, pixels, pixelBytes);
+    });
+}
+
+// A display-format picture is written as an uncompressed bottom-up copy in the
+// display bitmap's own depth.
+void SaveDisplayFormat(TBitmap& image, const std::string& path) {
+    image.ReleaseCanvas();  // GetDIBits wants the bitmap unselected
+    TPixelFormat f;
+    f.width = image.Width();
+    f.height = image.Height();
+    f.bitCount = static_cast<std::uint16_t>(image.BitsPerPixel());
+    f.clrUsed = image.PixelFormat().clrUsed;
+    f.clrImportant = image.PixelFormat().clrImportant;
+    DibInfo info = MakeDibInfo(f);
+    info.header.biClrUsed = 0;
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(bmp::ImageBytes(f)));
+    WindowDC screen(nullptr);
+    ::SetLastError(0);
+    if (::GetDIBits(screen.get(), image.Handle(), 0, static_cast<UINT>(f.height), pixels.data(), info.get(),
+                    DIB_RGB_COLORS) == 0)
+        ConversionFailed();
+    if (f.bitCount <= 8) {
+        const auto* table = reinterpret_cast<const std::uint32_t*>(info.colors);
+        f.colors.assign(table, table + (1u << f.bitCount));
+    }
+    WriteParts(path, bmp::BuildHeaders(f, static_cast<std::uint32_t>(pixels.size())), pixels.data(), pixels.size());
+}
+
+}  // namespace
+
+void SaveBmpFile(TBitmap& image, const std::string& path) {
+    if (!image.RetainedData.empty()) {
+        WriteParts(path, bmp::BuildRetainedFileHeader(image.RetainedData), image.RetainedData.data(),
+                   image.RetainedData.size());
+    } else if (image.Empty()) {
+        WriteReplacing(path, [](HANDLE) {});
+    } else if (image.IsDib()) {
+        ::GdiFlush();
+        const TPixelFormat& f = image.PixelFormat();
+        auto bytes = static_cast<std::uint32_t>(bmp::ImageBytes(f));
+        WriteParts(path, bmp::BuildHeaders(f, bytes), image.Bits(), bytes);
+    } else {
+        SaveDisplayFormat(image, path);
+    }
+}
+
+}  // namespace mt

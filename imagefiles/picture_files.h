@@ -1,0 +1,18 @@
+// Loading and saving the still image by the file name's extension: what
+// Button7Click and Button8Click do once the user has chosen a file.
+#pragma once
+#include <string>
+
+#include "app/controls.h"
+
+namespace mt {
+
+// ".BMP" reads a bitmap file, ".JPEG"/".JPG" a JPEG file (upper-cased
+// extension); any other extension does nothing.
+void LoadPicture(TImage& image, const std::string& path);
+
+// ".BMP" writes a bitmap file (nothing when the pane holds no picture),
+// ".JPEG"/".JPG" a JPEG file at quality 70; any other extension does nothing.
+void SavePicture(TImage& image, const std::string& path);
+
+}  // namespace mt
