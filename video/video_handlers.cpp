@@ -1,14 +1,57 @@
 // The main window's video handlers: loading, transport and the frame counter.
+#include "app/errors.h"
+#include "app/file_exists.h"
 #include "app/form1.h"
+#include "app/format.h"
+#include "app/messages.h"
 
 namespace mt {
 
-void TForm1::Button6Click() {}
-void TForm1::Button1Click() {}
-void TForm1::Button5Click() {}
-void TForm1::Button2Click() {}
-void TForm1::Button3Click() {}
-void TForm1::Button4Click() {}
-void TForm1::Timer1Timer() {}
+// Runs when 動画読込 is clicked: opens a video into the video pane and plays it.
+void TForm1::Button6Click() {
+    if (!OpenDialog1->Execute(hwnd_)) return;
+    if (!FileExists(OpenDialog1->FileName)) return;
+    try {
+        MediaPlayer1->FileName = OpenDialog1->FileName;
+        MediaPlayer1->OpenDevice();
+    } catch (...) {
+        ShowMessage(L"そのファイルは開けません");
+        return;
+    }
+    MediaPlayer1->SetDisplay(Panel1->Handle());
+    // A device without video leaves the rectangle alone: the panes keep their size.
+    RECT dest{0, 0, Pane1Width, Pane1Height};
+    MediaPlayer1->GetDestinationRect(dest);
+    Pane1Height = dest.bottom - dest.top;
+    Pane1Width = dest.right - dest.left;
+    Panel1->SetBounds(Panel1->Left(), Panel1->Top(), Pane1Width, Pane1Height);
+    Pane2Width = Pane1Width;
+    Pane2Height = Pane1Height;
+    Panel2->SetBounds(Panel2->Left(), Panel2->Top(), Pane1Width, Pane1Height);
+    Image1->SetBounds(Image1->Left(), Image1->Top(), Pane2Width, Pane2Height);
+    MediaPlayer1->SetDestinationRect(RECT{0, 0, Pane1Width, Pane1Height});
+    MediaPlayer1->StepFrames = 1;
+    MediaPlayer1->SeekToStart();
+    MediaPlayer1->Play();
+    FrameCountText = Format(L"%.5d", {static_cast<long long>(MediaPlayer1->QueryLength())});
+    if (!Timer1->Enabled() && !Timer1->SetEnabled(true)) throw EOutOfResources(L"タイマーを取得できません");
+}
+
+// Runs when 再生 is clicked.
+void TForm1::Button1Click() { MediaPlayer1->Play(); }
+// Runs when 停止 is clicked.
+void TForm1::Button5Click() { MediaPlayer1->Stop(); }
+// Runs when +１フレーム is clicked.
+void TForm1::Button2Click() { MediaPlayer1->StepForward(); }
+// Runs when -1フレーム is clicked.
+void TForm1::Button3Click() { MediaPlayer1->StepBackward(); }
+// Runs when 最初のフレーム is clicked.
+void TForm1::Button4Click() { MediaPlayer1->SeekTo(0); }
+
+// Runs once a second after the first video was loaded: the frame counter.
+void TForm1::Timer1Timer() {
+    std::wstring position = Format(L"%.5d", {static_cast<long long>(MediaPlayer1->QueryPosition())});
+    Label4->SetCaption(position + L" / " + FrameCountText);
+}
 
 }  // namespace mt
