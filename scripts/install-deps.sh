@@ -16,7 +16,7 @@ packages=(
   gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
   gstreamer1.0-plugins-bad:i386 gstreamer1.0-libav:i386
   cups cups-client cups-bsd libcups2:i386 ghostscript poppler-utils
-  ffmpeg imagemagick zip
+  ffmpeg imagemagick zip xdotool
   googletest
 )
 

@@ -18,6 +18,8 @@ for _ in $(seq 1 120); do
   if xwininfo -root -tree 2>/dev/null | grep -q '"Movetrail"'; then break; fi
   sleep 0.5
 done
+# Keep the pointer off the controls so no hover hint covers them.
+xdotool mousemove 0 0 || true
 sleep 3
 id=$(xwininfo -root -tree | grep '"Movetrail"' | head -n 1 | awk '{print $1}')
 import -window "$id" "$out"
