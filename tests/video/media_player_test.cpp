@@ -1,14 +1,13 @@
 // The media device over a real MCI device, with every command recorded on the way.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include "app/errors.h"
 #include "app/text.h"
 #include "common/media.h"
 #include "common/pump.h"
 #include "mci_recorder.h"
 #include "player_host.h"
+#include "video_form_fixture.h"
 #include "video/media_player.h"
 
 namespace mt::test {
@@ -27,12 +26,6 @@ media::BallClip SmallClip() {
     return clip;
 }
 
-// How many MCI devices this process has open, asked past the object.
-int OpenDevices() {
-    char answer[64] = {};
-    if (::mciSendStringA("sysinfo all quantity open", answer, sizeof answer, nullptr) != 0) return -1;
-    return std::atoi(answer);
-}
 
 class MediaPlayerTest : public ::testing::Test {
 protected:
@@ -207,7 +200,7 @@ TEST_F(MediaPlayerTest, EndOfLifeHandsTheWindowBackThenCloses) {
     Open(folder.WriteClip("ball.avi", SmallClip()));
     player->SetDisplay(host.Pane());
     MCIDEVICEID id = player->DeviceId();
-    ASSERT_EQ(OpenDevices(), 1);
+    ASSERT_EQ(OpenMciDevices(), 1);
     mci.calls.clear();
     player.reset();
     ASSERT_EQ(mci.Messages(), (std::vector<UINT>{MCI_WINDOW, MCI_CLOSE}));
@@ -216,7 +209,7 @@ TEST_F(MediaPlayerTest, EndOfLifeHandsTheWindowBackThenCloses) {
     EXPECT_EQ(mci.calls[1].flags, static_cast<DWORD_PTR>(MCI_WAIT));
     EXPECT_EQ(mci.calls[1].callback, 0u);
     EXPECT_EQ(mci.calls[1].device, id);
-    EXPECT_EQ(OpenDevices(), 0) << "the device is closed";
+    EXPECT_EQ(OpenMciDevices(), 0) << "the device is closed";
 }
 
 TEST_F(MediaPlayerTest, WithoutADeviceTransportRaisesAndSendsNothing) {
@@ -287,14 +280,14 @@ TEST_F(MediaPlayerTest, AnotherOpenClosesTheFirstDeviceBeforeTryingAndKeepsTheDi
     ASSERT_EQ(windows.size(), 1u) << "the display goes to the new device";
     EXPECT_EQ(windows[0].window, host.Pane());
     EXPECT_EQ(player->DisplayWidth(), 128);
-    EXPECT_EQ(OpenDevices(), 1) << "the first device is closed";
+    EXPECT_EQ(OpenMciDevices(), 1) << "the first device is closed";
 
     // A failed open after a good one leaves no device at all.
     player->FileName = folder.Write("bad.avi", std::string("RIFF"));
     EXPECT_THROW(player->OpenDevice(), EMCIDeviceError);
     EXPECT_FALSE(player->DeviceOpen());
     EXPECT_EQ(player->DeviceId(), 0u);
-    EXPECT_EQ(OpenDevices(), 0);
+    EXPECT_EQ(OpenMciDevices(), 0);
     EXPECT_THROW(player->Play(), EMCIDeviceError);
 }
 

@@ -1,0 +1,55 @@
+// The real main window with the video handlers, plus the test's own media folder.
+#pragma once
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "app/form1.h"
+#include "common/file_dialog_driver.h"
+#include "common/media.h"
+#include "common/pump.h"
+
+namespace mt::test {
+
+class VideoFormTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FrameCountText.clear();
+        form = std::make_unique<TForm1>();
+        form->Show();
+        Pump();
+    }
+    void TearDown() override {
+        form.reset();
+        // Closing the main window posts WM_QUIT; take it off the queue.
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            if (msg.message != WM_QUIT) ::DispatchMessageW(&msg);
+    }
+    // Clicks 動画読込 and answers the dialog with the path; returns what the dialog showed.
+    FileDialogView Load(const std::string& path) {
+        FileDialogDriver driver(AnsiToWideForTest(path));
+        form->Button6Click();
+        EXPECT_TRUE(driver.Wait()) << "no file dialog";
+        return driver.view;
+    }
+    // A click as the window delivers it: failures go to the application's report.
+    void Click(const std::unique_ptr<TButton>& button) {
+        ::SendMessageW(form->Handle(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button->Handle()), BN_CLICKED),
+                       reinterpret_cast<LPARAM>(button->Handle()));
+    }
+    static std::wstring AnsiToWideForTest(const std::string& s);
+
+    MediaFolder folder;
+    std::unique_ptr<TForm1> form;
+};
+
+// A control's rectangle in its parent's client coordinates.
+RECT BoundsOf(HWND wnd);
+// How many MCI devices this process has open.
+int OpenMciDevices();
+// A clip of the given size, its ball crossing the middle.
+media::BallClip Clip(int width, int height, int frames, int framesPerSecond);
+
+}  // namespace mt::test
