@@ -90,17 +90,9 @@ std::optional<DecodedFrame> DecodeAviFrame(const std::string& path, int frame) {
     FrameReader reader;
     if (::AVIFileOpenA(&file.p, path.c_str(), OF_READ, nullptr) != 0) return std::nullopt;
     if (::AVIFileGetStream(file.p, &stream.p, streamtypeVIDEO, 0) != 0) return std::nullopt;
-    // Ask for 24-bit rows so the check needs no palette or bit-field handling.
-    BITMAPINFOHEADER want{sizeof want};
-    AVISTREAMINFOA info{};
-    ::AVIStreamInfoA(stream.p, &info, sizeof info);
-    want.biWidth = info.rcFrame.right - info.rcFrame.left;
-    want.biHeight = info.rcFrame.bottom - info.rcFrame.top;
-    want.biPlanes = 1;
-    want.biBitCount = 24;
-    want.biCompression = BI_RGB;
-    reader.p = ::AVIStreamGetFrameOpen(stream.p, &want);
-    if (!reader.p) reader.p = ::AVIStreamGetFrameOpen(stream.p, nullptr);
+    // The codec's own output format: Wine's conversion of MS Video 1 to 24-bit rows
+    // exchanges red and blue, while its 16-bit output and the AVI device's drawing are right.
+    reader.p = ::AVIStreamGetFrameOpen(stream.p, nullptr);
     if (!reader.p) return std::nullopt;
     auto* bih = static_cast<BITMAPINFOHEADER*>(::AVIStreamGetFrame(reader.p, frame));
     if (!bih || bih->biCompression != BI_RGB || (bih->biBitCount != 24 && bih->biBitCount != 32 &&
