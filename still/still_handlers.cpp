@@ -1,14 +1,74 @@
 // The main window's still-image handlers: copying from the video pane and measuring.
 #include "app/form1.h"
+#include "app/form_font.h"
+#include "still/readouts.h"
+#include "still/still_image.h"
 
 namespace mt {
+namespace {
 
-void TForm1::SpeedButton1Click() {}
-void TForm1::Panel1MouseDown(TMouseButton, TShiftState, int, int) {}
-void TForm1::Panel1MouseMove(TShiftState, int, int) {}
-void TForm1::Panel1MouseUp(TMouseButton, TShiftState, int, int) {}
-void TForm1::Image1MouseDown(TMouseButton, TShiftState, int, int) {}
-void TForm1::Image1MouseMove(TShiftState, int, int) {}
-void TForm1::Image1MouseUp(TMouseButton, TShiftState, int, int) {}
+// Shows a readout, growing the label when the text is wider than it, so no
+// digit is cut off. Measures with a kept memory DC: readouts run on every move.
+void ShowReadout(TLabel& label, const std::wstring& text) {
+    ::SetWindowTextW(label.Handle(), text.c_str());  // the label repaints itself
+    static OwnedMemDC measure(::CreateCompatibleDC(nullptr));
+    static SelectGuard font(measure.get(), FormFont());
+    SIZE size{};
+    if (!::GetTextExtentPoint32W(measure.get(), text.c_str(), static_cast<int>(text.size()), &size)) return;
+    if (size.cx > label.Width())
+        ::SetWindowPos(label.Handle(), nullptr, 0, 0, size.cx, label.Height(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Copies the patch under (x, y) of the video pane to the same place in the still image.
+void CopyPatch(TForm1& form, int x, int y) {
+    RECT dest = PatchRect(x, y);
+    RECT source = dest;
+    ::OffsetRect(&source, form.Pane1Left, form.Pane1Top);
+    CopyWindowToStill(form.Handle(), *form.Image1, source, dest);
+}
+
+}  // namespace
+
+// Runs when SpeedButton1 is clicked: the whole video pane into the still image.
+void TForm1::SpeedButton1Click() {
+    RECT source{Pane1Left, Pane1Top, Pane1Left + Pane1Width, Pane1Top + Pane1Height};
+    RECT dest{0, 0, Pane1Width, Pane1Height};
+    CopyWindowToStill(Handle(), *Image1, source, dest);
+}
+
+// Runs when a mouse button is pressed on the video pane: the trace starts with one patch.
+void TForm1::Panel1MouseDown(TMouseButton, TShiftState, int x, int y) {
+    CopyPatch(*this, x, y);
+    Panel1Dragging = -1;
+}
+
+// Runs when the mouse moves over the video pane (or anywhere while the pane holds it).
+void TForm1::Panel1MouseMove(TShiftState, int x, int y) {
+    ShowReadout(*Label1, PositionReadout(x, y, Pane1Height));
+    if (Panel1Dragging) CopyPatch(*this, x, y);
+}
+
+// Runs when a mouse button is released on the video pane.
+void TForm1::Panel1MouseUp(TMouseButton, TShiftState, int, int) { Panel1Dragging = 0; }
+
+// Runs when a mouse button is pressed on the still image: a measuring drag starts.
+void TForm1::Image1MouseDown(TMouseButton, TShiftState, int x, int y) {
+    ShowReadout(*Label3, DistanceReadout(0));
+    DragStartX = x;
+    DragStartY = y;
+    Image1Dragging = -1;
+}
+
+// Runs when the mouse moves over the still image (or anywhere while it holds the mouse).
+void TForm1::Image1MouseMove(TShiftState, int x, int y) {
+    ShowReadout(*Label2, PositionReadout(x, y, Pane2Height));
+    if (Image1Dragging) ShowReadout(*Label3, DistanceReadout(DragDistance(DragStartX, DragStartY, x, y)));
+}
+
+// Runs when a mouse button is released on the still image, dragging or not.
+void TForm1::Image1MouseUp(TMouseButton, TShiftState, int x, int y) {
+    ShowReadout(*Label3, DistanceReadout(DragDistance(DragStartX, DragStartY, x, y)));
+    Image1Dragging = 0;
+}
 
 }  // namespace mt
