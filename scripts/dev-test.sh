@@ -16,8 +16,10 @@ cmake --build "build/$name"
 export WINEPREFIX="$root/build/wineprefix-$name"
 unset DISPLAY
 source scripts/wine-env.sh
-trap movetrail_stop EXIT
+source scripts/cups-env.sh
+trap 'movetrail_cups_stop; movetrail_stop' EXIT
 movetrail_start_display
+movetrail_cups_start "$PWD/build/cups-$name"
 movetrail_prepare_prefix
 movetrail_start_wineserver
 cd "build/$name"

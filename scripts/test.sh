@@ -9,8 +9,10 @@ bash scripts/build-deps.sh
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw
 source scripts/wine-env.sh
-trap movetrail_stop EXIT
+source scripts/cups-env.sh
+trap 'movetrail_cups_stop; movetrail_stop' EXIT
 movetrail_start_display
+movetrail_cups_start "$PWD/build/cups-run"
 movetrail_prepare_prefix
 movetrail_start_wineserver
 ctest --preset mingw --timeout 900 "$@"
