@@ -1,0 +1,210 @@
+// BMP files read into the still image and written back: the file layout for
+// every origin of the picture.
+#include "imagefiles/picture_files.h"
+#include "picture_files_fixture.h"
+
+namespace mt::test {
+namespace {
+
+class BmpFiles : public PictureTest {
+protected:
+    // Loads the file, saves the picture again and returns what was written.
+    Bytes RoundTrip(const Bytes& original) {
+        WriteBytes(Path("in.bmp"), original);
+        LoadPicture(Image(), Path("in.bmp"));
+        SavePicture(Image(), Path("out.bmp"));
+        return ReadBytes(Path("out.bmp"));
+    }
+};
+
+TEST_F(BmpFiles, ADisplayCopyIsWrittenInTheDisplayFormat) {
+    Image().Picture = std::make_unique<TBitmap>(TBitmap::CreateWhiteScreenCompatible(320, 240));
+    SavePicture(Image(), Path("copy.bmp"));
+    Bytes b = ReadBytes(Path("copy.bmp"));
+    HDC screen = ::GetDC(nullptr);
+    unsigned bits = ::GetDeviceCaps(screen, BITSPIXEL) * ::GetDeviceCaps(screen, PLANES);
+    ::ReleaseDC(nullptr, screen);
+    ASSERT_GE(b.size(), 54u);
+    EXPECT_EQ(Le16(b, 28), bits);
+    EXPECT_EQ(static_cast<std::int32_t>(Le32(b, 22)), 240);  // bottom-up
+    EXPECT_EQ(Le32(b, 30), 0u);                              // BI_RGB
+    EXPECT_EQ(Le32(b, 34), BmpStride(320, bits) * 240);
+    EXPECT_EQ(Le32(b, 2), b.size());
+    if (bits == 32) {
+        EXPECT_EQ(b.size(), 307254u);
+        EXPECT_EQ(Le32(b, 10), 54u);
+        EXPECT_EQ(b[54], 0xFF);  // white
+    }
+    // It loads back as the same white picture.
+    LoadPicture(Image(), Path("copy.bmp"));
+    EXPECT_EQ(Image().Picture->Width(), 320);
+    EXPECT_EQ(PixelAt(*Image().Picture, 319, 239), 0xFFFFFFu);
+}
+
+TEST_F(BmpFiles, PalettedImagesComeBackByteForByte) {
+    BmpSpec s;
+    s.bitCount = 8;
+    s.width = 5;
+    s.height = 3;
+    s.clrUsed = 256;
+    s.xPelsPerMeter = 2835;
+    s.yPelsPerMeter = 3780;
+    for (std::uint32_t i = 0; i < 256; ++i) s.colors.push_back(i << 16 | (255 - i) << 8 | (i * 7 & 255));
+    s.sizeImage = BmpStride(5, 8) * 3;
+    Bytes original = MakeBmp(s);
+    EXPECT_EQ(RoundTrip(original), original);
+    EXPECT_EQ(PixelAt(*Image().Picture, 0, 2), s.colors[original[54 + 1024]] & 0xFFFFFF);
+
+    // Fewer colours used than the depth allows: the table is written as it came.
+    s.bitCount = 4;
+    s.clrUsed = 5;
+    s.colors.resize(5);
+    s.sizeImage = BmpStride(5, 4) * 3;
+    s.pixels.assign(s.sizeImage, 0x12);
+    original = MakeBmp(s);
+    EXPECT_EQ(RoundTrip(original), original);
+}
+
+TEST_F(BmpFiles, BitfieldImagesKeepTheirMasks) {
+    BmpSpec s;
+    s.bitCount = 16;
+    s.compression = 3;
+    s.masks = {0xF800, 0x07E0, 0x001F};
+    s.width = 3;
+    s.height = 2;
+    s.sizeImage = BmpStride(3, 16) * 2;
+    s.pixels = {0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00, 0, 0,  // red, green, blue
+                0xFF, 0xFF, 0x00, 0x00, 0xE0, 0xFF, 0, 0};
+    Bytes original = MakeBmp(s);
+    EXPECT_EQ(RoundTrip(original), original);
+    TBitmap& p = *Image().Picture;
+    EXPECT_EQ(PixelAt(p, 0, 1), 0xFF0000u);
+    EXPECT_EQ(PixelAt(p, 1, 1), 0x00FF00u);
+    EXPECT_EQ(PixelAt(p, 2, 1), 0x0000FFu);
+    EXPECT_EQ(PixelAt(p, 0, 0), 0xFFFFFFu);
+}
+
+TEST_F(BmpFiles, TopDownRowsShowUprightAndStayTopDown) {
+    BmpSpec s;
+    s.height = -2;
+    s.width = 1;
+    s.sizeImage = 8;
+    s.pixels = {0, 0, 255, 0, 255, 0, 0, 0};  // first row in the file: red (the top)
+    Bytes original = MakeBmp(s);
+    EXPECT_EQ(RoundTrip(original), original);
+    EXPECT_EQ(PixelAt(*Image().Picture, 0, 0), 0xFF0000u);
+    EXPECT_EQ(PixelAt(*Image().Picture, 0, 1), 0x0000FFu);
+    // The pane shows it upright too.
+    RECT r;
+    ::GetClientRect(Image().Handle(), &r);
+    HDC dc = ::GetDC(Image().Handle());
+    HDC mem = ::CreateCompatibleDC(dc);
+    HBITMAP bmp = ::CreateCompatibleBitmap(dc, r.right, r.bottom);
+    HGDIOBJ old = ::SelectObject(mem, bmp);
+    Image().PaintImage(mem);
+    COLORREF top = ::GetPixel(mem, r.right / 2, 2), bottom = ::GetPixel(mem, r.right / 2, r.bottom - 3);
+    ::SelectObject(mem, old);
+    ::DeleteObject(bmp);
+    ::DeleteDC(mem);
+    ::ReleaseDC(Image().Handle(), dc);
+    EXPECT_EQ(top, RGB(255, 0, 0));
+    EXPECT_EQ(bottom, RGB(0, 0, 255));
+}
+
+TEST_F(BmpFiles, CoreHeaderFilesAreWrittenWithACoreHeader) {
+    BmpSpec s;
+    s.headerSize = 12;
+    s.bitCount = 4;
+    s.width = 3;
+    s.height = 2;
+    for (std::uint32_t i = 0; i < 16; ++i) s.colors.push_back(i * 0x101010);
+    s.pixels = {0x12, 0x30, 0, 0, 0xFE, 0xD0, 0, 0};
+    Bytes original = MakeBmp(s);
+    Bytes written = RoundTrip(original);
+    EXPECT_EQ(written, original);
+    EXPECT_EQ(Le32(written, 14), 12u);
+    EXPECT_EQ(Le32(written, 10), 14u + 12 + 16 * 3);
+    EXPECT_EQ(PixelAt(*Image().Picture, 0, 1), 0x101010u);
+    EXPECT_EQ(PixelAt(*Image().Picture, 0, 0), 0xF0F0F0u);
+}
+
+TEST_F(BmpFiles, RunLengthFilesAreShownAndWrittenBackUnchanged) {
+    BmpSpec s;
+    s.bitCount = 8;
+    s.compression = 1;
+    s.width = 4;
+    s.height = 2;
+    s.colors = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
+    s.clrUsed = 4;
+    s.pixels = {4, 1, 0, 0, 2, 2, 2, 3, 0, 1};  // bottom: 4 red; top: 2 green, 2 blue
+    s.sizeImage = static_cast<std::uint32_t>(s.pixels.size());
+    Bytes original = MakeBmp(s);
+    EXPECT_EQ(RoundTrip(original), original);
+    TBitmap& p = *Image().Picture;
+    EXPECT_EQ(PixelAt(p, 0, 1), 0xFF0000u);
+    EXPECT_EQ(PixelAt(p, 3, 1), 0xFF0000u);
+    EXPECT_EQ(PixelAt(p, 0, 0), 0x00FF00u);
+    EXPECT_EQ(PixelAt(p, 3, 0), 0x0000FFu);
+    // Once the picture changes, the retained file no longer describes it.
+    p.Modified();
+    SavePicture(Image(), Path("changed.bmp"));
+    Bytes changed = ReadBytes(Path("changed.bmp"));
+    EXPECT_EQ(Le32(changed, 30), 0u);
+    EXPECT_NE(changed, original);
+}
+
+TEST_F(BmpFiles, ShortPixelDataLoadsWithTheRestBlack) {
+    BmpSpec s;
+    s.width = 2;
+    s.height = 2;
+    s.pixels = {255, 255, 255, 255, 255, 255, 0, 0};  // bottom row only
+    s.sizeImage = 16;
+    WriteBytes(Path("short.bmp"), MakeBmp(s));
+    EXPECT_EQ(FailureOf([&] { LoadPicture(Image(), Path("short.bmp")); }), L"");
+    EXPECT_EQ(PixelAt(*Image().Picture, 1, 1), 0xFFFFFFu);
+    EXPECT_EQ(PixelAt(*Image().Picture, 1, 0), 0u);
+}
+
+TEST_F(BmpFiles, AnEmptyFileGivesAnEmptyPictureThatSavesEmpty) {
+    WriteBytes(Path("empty.bmp"), {});
+    InstallKnownPicture();
+    EXPECT_EQ(FailureOf([&] { LoadPicture(Image(), Path("empty.bmp")); }), L"");
+    EXPECT_TRUE(Image().Picture->Empty());
+    SavePicture(Image(), Path("zero.bmp"));
+    SavePicture(Image(), Path("zero.jpg"));
+    ASSERT_TRUE(FileExists(Path("zero.bmp")));
+    ASSERT_TRUE(FileExists(Path("zero.jpg")));
+    EXPECT_TRUE(ReadBytes(Path("zero.bmp")).empty());
+    EXPECT_TRUE(ReadBytes(Path("zero.jpg")).empty());
+}
+
+TEST_F(BmpFiles, SavingReplacesAFileButAFailedSaveKeepsTheOldOne) {
+    InstallKnownPicture();
+    std::string target = Path("target.bmp");
+    WriteBytes(target, {'o', 'l', 'd'});
+    SavePicture(Image(), target);
+    EXPECT_EQ(ReadBytes(target), ReadBytes(Path("known.bmp")));
+
+    WriteBytes(target, {'o', 'l', 'd'});
+    HANDLE locked = ::CreateFileA(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+    std::wstring message = FailureOf([&] { SavePicture(Image(), target); });
+    ::CloseHandle(locked);
+    EXPECT_EQ(message, L"ファイル " + std::wstring(target.begin(), target.end()) + L" を作成できません");
+    EXPECT_EQ(ReadBytes(target), (Bytes{'o', 'l', 'd'}));
+    // No temporary file is left behind: only known.bmp and target.bmp.
+    int files = 0;
+    WIN32_FIND_DATAA data;
+    HANDLE find = ::FindFirstFileA(Path("*").c_str(), &data);
+    do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++files;
+    } while (::FindNextFileA(find, &data));
+    ::FindClose(find);
+    EXPECT_EQ(files, 2);
+
+    EXPECT_EQ(FailureOf([&] { SavePicture(Image(), Path("no such folder\\x.bmp")); }),
+              L"ファイル " + std::wstring(folder.begin(), folder.end()) + L"\\no such folder\\x.bmp を作成できません");
+}
+
+}  // namespace
+}  // namespace mt::test
