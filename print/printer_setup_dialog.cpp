@@ -21,26 +21,6 @@ OwnedGlobal AllocZeroed(SIZE_T size) {
     return block;
 }
 
-// DEVNAMES: the three offsets (in characters), the default flag, then driver,
-// device and port names each with its terminating zero.
-OwnedGlobal MakeDevNames(const std::wstring& driver, const std::wstring& device,
-                         const std::wstring& port) {
-    const size_t header = sizeof(DEVNAMES) / sizeof(wchar_t);
-    const size_t chars = header + driver.size() + 1 + device.size() + 1 + port.size() + 1;
-    OwnedGlobal block = AllocZeroed(chars * sizeof(wchar_t));
-    GlobalView<wchar_t> view(block.get());
-    auto* names = reinterpret_cast<DEVNAMES*>(view.get());
-    size_t at = header;
-    for (auto [offset, text] : {std::pair{&names->wDriverOffset, &driver},
-                                std::pair{&names->wDeviceOffset, &device},
-                                std::pair{&names->wOutputOffset, &port}}) {
-        *offset = static_cast<WORD>(at);
-        std::memcpy(view.get() + at, text->c_str(), text->size() * sizeof(wchar_t));
-        at += text->size() + 1;
-    }
-    return block;
-}
-
 OwnedGlobal Duplicate(HGLOBAL source) {
     if (!source) return OwnedGlobal();
     const SIZE_T size = ::GlobalSize(source);
@@ -57,6 +37,33 @@ UINT_PTR CALLBACK SetupHook(HWND dialog, UINT msg, WPARAM, LPARAM) {
 }
 
 }  // namespace
+
+OwnedGlobal MakeDevNames(const std::wstring& driver, const std::wstring& device, const std::wstring& port) {
+    const size_t header = sizeof(DEVNAMES) / sizeof(wchar_t);
+    const size_t chars = header + driver.size() + 1 + device.size() + 1 + port.size() + 1;
+    OwnedGlobal block = AllocZeroed(chars * sizeof(wchar_t));
+    GlobalView<wchar_t> view(block.get());
+    auto* names = reinterpret_cast<DEVNAMES*>(view.get());
+    size_t at = header;
+    for (auto [offset, text] : {std::pair{&names->wDriverOffset, &driver},
+                                std::pair{&names->wDeviceOffset, &device},
+                                std::pair{&names->wOutputOffset, &port}}) {
+        *offset = static_cast<WORD>(at);
+        std::memcpy(view.get() + at, text->c_str(), text->size() * sizeof(wchar_t));
+        at += text->size() + 1;
+    }
+    return block;
+}
+
+bool ReadDevNames(HGLOBAL block, std::wstring& driver, std::wstring& device, std::wstring& port) {
+    GlobalView<wchar_t> view(block);
+    if (!view) return false;
+    auto* names = reinterpret_cast<const DEVNAMES*>(view.get());
+    driver = view.get() + names->wDriverOffset;
+    device = view.get() + names->wDeviceOffset;
+    port = view.get() + names->wOutputOffset;
+    return true;
+}
 
 bool TPrinterSetupDialog::Execute(HWND owner) {
     std::wstring device, driver, port;
@@ -85,14 +92,7 @@ bool TPrinterSetupDialog::Execute(HWND owner) {
     if (OnClose) OnClose();
     if (!ok) return false;
 
-    {
-        GlobalView<wchar_t> view(devNames.get());
-        if (!view) return false;
-        auto* names = reinterpret_cast<const DEVNAMES*>(view.get());
-        driver = view.get() + names->wDriverOffset;
-        device = view.get() + names->wDeviceOffset;
-        port = view.get() + names->wOutputOffset;
-    }
+    if (!ReadDevNames(devNames.get(), driver, device, port)) return false;
     devNames.reset();
     Printer().SetPrinter(device, driver, port, std::move(devMode));
     return true;

@@ -1,6 +1,7 @@
 #include "print/print_fixture.h"
 
 #include "common/pump.h"
+#include "print/printer.h"
 #include "win/handles.h"
 
 namespace mt::test {
@@ -8,6 +9,16 @@ namespace mt::test {
 void PrintTest::SetUp() {
     FormTest::SetUp();
     ASSERT_FALSE(PrintOutputPath().empty()) << "the test command sets up no print queue";
+}
+
+void PrintTest::TearDown() {
+    if (!PrintOutputPath().empty()) {
+        std::wstring device, driver, port;
+        HGLOBAL devMode = nullptr;
+        Printer().GetPrinter(device, driver, port, devMode);
+        Printer().SetPrinter(device, driver, port, OwnedGlobal());
+    }
+    FormTest::TearDown();
 }
 
 void PrintTest::MakeQuarteredStillImage(int width, int height) {

@@ -9,6 +9,8 @@ namespace mt::test {
 class PrintTest : public FormTest {
 protected:
     void SetUp() override;
+    // Puts the shared printer back on the queue's default settings.
+    void TearDown() override;
     // A still image of the pane's size (or the given size): red, green, blue
     // and black quarters, top-left, top-right, bottom-left, bottom-right.
     void MakeQuarteredStillImage(int width = 0, int height = 0);

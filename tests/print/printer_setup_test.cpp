@@ -61,14 +61,6 @@ private:
 
 class PrinterSetupTest : public PrintTest {
 protected:
-    void TearDown() override {
-        // Back to the queue's default settings for the tests that follow.
-        std::wstring device, driver, port;
-        HGLOBAL devMode = nullptr;
-        Printer().GetPrinter(device, driver, port, devMode);
-        Printer().SetPrinter(device, driver, port, OwnedGlobal());
-        PrintTest::TearDown();
-    }
     void RunSetup(int orientationId, int buttonId) {
         SetupDialogDriver driver(orientationId, buttonId);
         ::SendMessageW(form->Button10->Handle(), BM_CLICK, 0, 0);
