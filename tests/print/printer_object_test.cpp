@@ -2,6 +2,8 @@
 // and the refusals while a document is open or an index is wrong.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "app/errors.h"
 #include "common/pump.h"
 #include "print/print_fixture.h"
@@ -65,22 +67,57 @@ TEST(PrinterObject, AnOpenDocumentRefusesChangesAndASecondStart) {
     EXPECT_FALSE(WaitForJob().empty()) << "the ended document did not reach the queue";
 }
 
-// The abort callback lets the window handle clicks while a page is spooled; a
-// print started then is refused.
-TEST_F(PrintTest, PrintingWhileTheSharedPrinterIsPrintingIsRefused) {
-    MakeQuarteredStillImage();
-    Printer().Title = L"first";
-    ForgetLastJob();
-    Printer().BeginDoc();
-    {
-        DialogWatcher box(L"Movetrail");
-        ::SendMessageW(form->Button9->Handle(), BM_CLICK, 0, 0);
-        ASSERT_TRUE(box.Wait());
-        EXPECT_NE(box.texts.end(), std::find(box.texts.begin(), box.texts.end(), L"現在印刷中です."));
+// Runs a function when a message posted to it comes out of the queue.
+class PostedAction {
+public:
+    explicit PostedAction(std::function<void()> f) : f_(std::move(f)) {
+        WNDCLASSW wc{};
+        wc.lpfnWndProc = &Proc;
+        wc.hInstance = ::GetModuleHandleW(nullptr);
+        wc.lpszClassName = L"MovetrailTestPostedAction";
+        ::RegisterClassW(&wc);
+        wnd_ = ::CreateWindowW(wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+        ::SetWindowLongPtrW(wnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     }
-    EXPECT_TRUE(Printer().Printing());
-    Printer().EndDoc();
-    EXPECT_NE(std::string::npos, WaitForJob().find("first"));
+    ~PostedAction() { ::DestroyWindow(wnd_); }
+    void Post() { ::PostMessageW(wnd_, WM_APP, 0, 0); }
+    bool ran = false;
+
+private:
+    static LRESULT CALLBACK Proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+        if (msg == WM_APP) {
+            auto* self = reinterpret_cast<PostedAction*>(::GetWindowLongPtrW(wnd, GWLP_USERDATA));
+            self->ran = true;
+            self->f_();
+            return 0;
+        }
+        return ::DefWindowProcW(wnd, msg, wp, lp);
+    }
+    std::function<void()> f_;
+    HWND wnd_;
+};
+
+// While the page is spooled the window keeps handling what is queued: a second
+// print is refused, and a change to the still image does not reach the page.
+TEST_F(PrintTest, WhileThePageIsSpooledClicksRunButTheSnapshotIsPrinted) {
+    MakeQuarteredStillImage();
+    bool printingDuringAction = false;
+    PostedAction repaint([&] {
+        printingDuringAction = Printer().Printing();
+        RECT all{0, 0, form->Image1->Picture->Width(), form->Image1->Picture->Height()};
+        ::FillRect(form->Image1->Picture->Canvas(), &all, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+    });
+    repaint.Post();
+    ::PostMessageW(form->Button9->Handle(), BM_CLICK, 0, 0);
+    DialogWatcher box(L"Movetrail");
+    RenderedPage page = ClickAndRender(form->Button9->Handle());
+    ASSERT_TRUE(box.Wait());
+    EXPECT_NE(box.texts.end(), std::find(box.texts.begin(), box.texts.end(), L"現在印刷中です."));
+    ASSERT_TRUE(repaint.ran);
+    EXPECT_TRUE(printingDuringAction) << "the queued message ran only after the print";
+    ASSERT_GT(page.width, 0);
+    ExpectPaneSizedAt15Mm(page);
+    EXPECT_TRUE(Near(TopLeftQuarterColour(page), 255, 0, 0));
 }
 
 }  // namespace
