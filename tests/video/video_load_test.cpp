@@ -3,6 +3,9 @@
 
 #include <cwctype>
 
+#include "app/file_exists.h"
+#include "app/format.h"
+#include "app/paths.h"
 #include "video_form_fixture.h"
 
 namespace mt::test {
@@ -166,6 +169,26 @@ TEST_F(VideoFormTest, ASoundFileKeepsThePaneSize) {
     EXPECT_EQ(form->Pane2Width, 320);
     EXPECT_EQ(form->Pane2Height, 240);
     EXPECT_EQ(BoundsOf(form->Panel1->Handle()).right, 330);
+}
+
+TEST_F(VideoFormTest, AnMpegClipPlaysThroughItsOwnDevice) {
+    // demo.mpg is made from the demo clip at build time when ffmpeg is there.
+    char exe[MAX_PATH + 1] = {};
+    ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string mpeg = FolderOfPath(exe) + "\\demo.mpg";
+    if (!FileExists(mpeg)) GTEST_SKIP() << "no MPEG clip: ffmpeg was not found at build time";
+    {
+        DialogWatcher message(L"Movetrail", IDOK, 3000);
+        Load(mpeg);
+        EXPECT_FALSE(message.Wait()) << "the MPEG device did not open the clip";
+    }
+    ASSERT_TRUE(form->MediaPlayer1->DeviceOpen());
+    EXPECT_TRUE(form->MediaPlayer1->HasVideo());
+    EXPECT_EQ(form->Pane1Width, 160);
+    EXPECT_EQ(form->Pane1Height, 120);
+    EXPECT_EQ(form->Pane2Width, 160);
+    EXPECT_GT(form->MediaPlayer1->QueryLength(), 0);
+    EXPECT_EQ(FrameCountText, Format(L"%.5d", {static_cast<long long>(form->MediaPlayer1->QueryLength())}));
 }
 
 TEST_F(VideoFormTest, ClosingTheWindowClosesTheDevice) {
