@@ -2,6 +2,7 @@
 // name kept between runs, the save dialog's answer for an existing file, the
 // state the preview keeps.
 #include <windows.h>
+#include <dlgs.h>
 
 #include "app/text.h"
 #include "common/file_dialog_driver.h"
@@ -24,10 +25,18 @@ TEST_F(PictureDialogRuns, SecondRunPrefillsTheFullPathChosenFirst) {
     }
     EXPECT_EQ(_stricmp(dialog.FileName.c_str(), path.c_str()), 0) << dialog.FileName;
     EXPECT_EQ(dialog.SystemFlags(), 0x880064u);
-    FileDialogDriver again(L"", false);
-    EXPECT_FALSE(dialog.Execute(form->Handle()));
-    ASSERT_TRUE(again.Wait());
-    EXPECT_EQ(_wcsicmp(again.view.fileName.c_str(), AnsiToWide(path).c_str()), 0) << again.view.fileName;
+    // The dialog gets the full path back: it opens in that folder with the name in the box.
+    std::string current;
+    std::wstring box;
+    DialogRun again = RunDialog([&] { return dialog.Execute(form->Handle()); }, [&](HWND d) {
+        char buffer[MAX_PATH * 2] = {};
+        ::SendMessageA(d, CDM_GETFILEPATH, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
+        current = buffer;
+        box = WindowText(::GetDlgItem(d, cmb13) ? ::GetDlgItem(d, cmb13) : ::GetDlgItem(d, edt1));
+    });
+    EXPECT_FALSE(again.result);
+    EXPECT_EQ(_stricmp(current.c_str(), path.c_str()), 0) << current;
+    EXPECT_EQ(box, L"chosen.bmp");
     EXPECT_EQ(_stricmp(dialog.FileName.c_str(), path.c_str()), 0);  // Cancel changes nothing
 }
 
@@ -43,24 +52,23 @@ TEST_F(PictureDialogRuns, SaveDialogReturnsAtOnceForAnExistingName) {
     EXPECT_EQ(dialog.SystemFlags(), 0x880064u);
 }
 
-TEST_F(PictureDialogRuns, PreviewColumnSitsRightOfTheStandardControlsAndKeepsItsStateBetweenRuns) {
+TEST_F(PictureDialogRuns, PreviewColumnSitsRightOfTheStandardControlsAndPreviewsTheChosenFileNextTime) {
     WriteBmp(Path("keep.bmp"), 30, 20, 0x00FF00, 0x00FF00);
     auto& dialog = *form->OpenPictureDialog1;
     RECT column{}, placeholder{}, dialogClient{};
-    std::wstring firstLabel, secondLabel = L"(unread)";
+    std::wstring secondLabel = L"(unread)";
     bool firstEnabled = true, secondEnabled = false;
     RunDialog([&] { return dialog.Execute(form->Handle()); }, [&](HWND d) {
         HWND label = FindDescendant(d, L"TLabel");
-        firstLabel = WindowText(label);
         firstEnabled = ::IsWindowEnabled(FindDescendant(d, L"TSpeedButton"));
         HWND panel = ::GetParent(label);
         HWND templ = ::GetParent(panel);
         column = RectInParent(panel);
         placeholder = RectInParent(::GetDlgItem(templ, 1119));
         ::GetClientRect(templ, &dialogClient);
-        SelectInList(d, L"keep.bmp");
+        if (SelectInList(d, L"keep.bmp"))
+            ::PostMessageW(d, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     });
-    EXPECT_EQ(firstLabel, L"");
     EXPECT_FALSE(firstEnabled);
     EXPECT_EQ(column.left, placeholder.right);
     EXPECT_EQ(column.top, 4);
@@ -71,10 +79,10 @@ TEST_F(PictureDialogRuns, PreviewColumnSitsRightOfTheStandardControlsAndKeepsIts
         secondLabel = WindowText(FindDescendant(d, L"TLabel"));
         secondEnabled = ::IsWindowEnabled(FindDescendant(d, L"TSpeedButton"));
     });
+    // The second run opens on the chosen file, which is previewed again.
     EXPECT_EQ(secondLabel, L" (30x20)");
     EXPECT_TRUE(secondEnabled);
-    // The preview itself starts empty at each show.
-    EXPECT_TRUE(dialog.PreviewPicture().Empty());
+    EXPECT_EQ(dialog.PictureLabelText(), L" (30x20)");
 }
 
 }  // namespace

@@ -157,8 +157,8 @@ bool Near(std::uint32_t rgb, std::uint32_t expected, int tolerance) {
 
 Capture CaptureClient(HWND wnd) {
     Capture c;
-    RECT r;
-    ::GetClientRect(wnd, &r);
+    RECT r{};
+    if (!wnd || !::GetClientRect(wnd, &r)) return c;
     c.width = r.right;
     c.height = r.bottom;
     if (c.width <= 0 || c.height <= 0) return c;
