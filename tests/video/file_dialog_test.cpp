@@ -151,5 +151,28 @@ TEST_F(VideoFormTest, AConfirmedRunKeepsTheNameAndTypeAndRaisesCloseOnce) {
     EXPECT_TRUE(::IsWindowEnabled(form->Handle())) << "the task-modal run gives the window back";
 }
 
+TEST_F(VideoFormTest, ARefusedConfirmationKeepsTheDialogOpen) {
+    std::string path = folder.WriteClip("pick.avi", Clip(96, 64, 10, 10));
+    TOpenDialog dialog;
+    dialog.Filter = L"AVI|*.avi";
+    dialog.InitialDir = folder.Path();
+    std::vector<std::string> asked;
+    std::unique_ptr<FileDialogDriver> again;
+    dialog.OnCanClose = [&] {
+        asked.push_back(dialog.FileName);
+        if (asked.size() > 1) return true;
+        again = std::make_unique<FileDialogDriver>(L"pick.avi");  // confirms a second time
+        return false;
+    };
+    // A name typed as a user would, in the folder shown (this dialog's current-path
+    // query would put the folder in front of a typed full path as well).
+    FileDialogDriver first(L"pick.avi");
+    EXPECT_TRUE(dialog.Execute(form->Handle()));
+    EXPECT_TRUE(first.Wait());
+    ASSERT_TRUE(again);
+    EXPECT_TRUE(again->Wait()) << "the dialog was still open after the refusal";
+    EXPECT_EQ(asked, (std::vector<std::string>{path, path})) << "the name is stored before the question";
+}
+
 }  // namespace
 }  // namespace mt::test
