@@ -1,0 +1,150 @@
+// Copies from a real playing clip: what the video pane shows (read back from
+// the pane in the same test) is what lands in the still image.
+#include "still/still_fixture.h"
+
+#include <set>
+
+#include "app/text.h"
+#include "common/file_dialog_driver.h"
+#include "common/media.h"
+#include "common/pump.h"
+
+namespace mt::test {
+namespace {
+
+class VideoCapture : public StillTest {
+protected:
+    void TearDown() override {
+        StillTest::TearDown();
+        // Closing the main window posts WM_QUIT; take it off the queue.
+        MSG msg;
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
+            if (msg.message != WM_QUIT) ::DispatchMessageW(&msg);
+    }
+    // Opens the clip with 動画読込 and its dialog; it starts playing.
+    void Load(const std::string& path) {
+        FileDialogDriver driver(AnsiToWide(path));
+        form->Button6Click();
+        ASSERT_TRUE(driver.Wait()) << "no file dialog";
+        ASSERT_TRUE(form->MediaPlayer1->DeviceOpen());
+    }
+    // Waits until the device has drawn a frame of the clip into the pane.
+    bool WaitForVideo(std::uint32_t cornerColor) {
+        return PumpUntil([&] { return ReadWindow(Panel1(), RECT{0, 0, 4, 4}).At(1, 1) == cornerColor; }, 15000);
+    }
+    MediaFolder folder;
+};
+
+// Every 4 x 4 block of frame f has its own flat colour: red tells the frame,
+// green and blue the place.
+media::Rgb FrameBlock(int frame, int x, int y) {
+    return {static_cast<std::uint8_t>(8 * (frame % 32)), static_cast<std::uint8_t>(8 * ((x / 4) % 32)),
+            static_cast<std::uint8_t>(8 * ((y / 4) % 32) | 0x80)};
+}
+
+TEST_F(VideoCapture, TraceOverAPlayingClipCollectsPatchesOfSuccessiveFrames) {
+    std::string path = folder.Write("frames.avi", media::EncodeMsVideo1Avi(192, 144, 600, 10, FrameBlock));
+    Load(path);
+    ASSERT_EQ(form->Pane1Width, 192);
+    std::uint32_t anyFrame = 0;
+    ASSERT_TRUE(PumpUntil([&] {
+        anyFrame = ReadWindow(Panel1(), RECT{0, 0, 4, 4}).At(1, 1);
+        return (anyFrame & 0xFF) == 0x84;  // block (0, 0): blue from the place, any frame
+    }, 15000)) << std::hex << anyFrame;
+
+    // Patches on block boundaries: each is one flat block of one frame.
+    const std::vector<std::pair<int, int>> points{{10, 10}, {30, 22}, {62, 50}, {98, 70}, {150, 110}, {186, 138}};
+    std::set<std::uint32_t> framesSeen;
+    std::vector<std::pair<Pixels, Pixels>> around;  // the pane before and after each event
+    for (size_t i = 0; i < points.size(); ++i) {
+        auto [x, y] = points[i];
+        RECT patch{x - 2, y - 2, x + 2, y + 2};
+        Pixels before = ReadWindow(Panel1(), patch);
+        Post(Panel1(), i == 0 ? WM_LBUTTONDOWN : WM_MOUSEMOVE, MK_LBUTTON, x, y);
+        Pixels after = ReadWindow(Panel1(), patch);
+        around.push_back({before, after});
+        // Let the clip move on by a few frames before the next event.
+        std::int32_t at = form->MediaPlayer1->QueryPosition();
+        PumpUntil([&] { return form->MediaPlayer1->QueryPosition() >= at + 2; }, 3000);
+    }
+    Post(Panel1(), WM_LBUTTONUP, 0, 186, 138);
+
+    Pixels still = ReadBitmap(form->Image1->Picture->Handle());
+    ASSERT_EQ(still.width, 192);
+    ASSERT_EQ(still.height, 144);
+    std::set<std::pair<int, int>> covered;
+    for (size_t i = 0; i < points.size(); ++i) {
+        auto [x, y] = points[i];
+        const auto& [before, after] = around[i];
+        // Each pixel shows this place (green, blue) in a frame from the one
+        // shown just before the event to the one shown just after it (red).
+        auto framesAfter = [](std::uint32_t from, std::uint32_t to) { return ((to >> 16) - (from >> 16)) & 0xFF; };
+        int wrong = 0;
+        for (int j = 0; j < 4; ++j)
+            for (int k = 0; k < 4; ++k) {
+                std::uint32_t got = still.At(x - 2 + k, y - 2 + j);
+                covered.insert({x - 2 + k, y - 2 + j});
+                if ((got & 0xFFFF) != (before.At(k, j) & 0xFFFF) ||
+                    framesAfter(before.At(k, j), got) > framesAfter(before.At(k, j), after.At(k, j)))
+                    ++wrong;
+            }
+        EXPECT_EQ(wrong, 0) << "patch at " << x << ", " << y << " is not what the pane showed";
+        framesSeen.insert(still.At(x - 2, y - 2) >> 16);
+    }
+    EXPECT_GE(framesSeen.size(), 2u) << "the patches come from successive frames";
+    int wrong = 0;
+    for (int y = 0; y < still.height; ++y)
+        for (int x = 0; x < still.width; ++x)
+            if (!covered.count({x, y}) && still.At(x, y) != kWhite) ++wrong;
+    EXPECT_EQ(wrong, 0) << "pixels outside the patches stay white";
+}
+
+TEST_F(VideoCapture, WholeFrameCopyEqualsTheDisplayedFrame) {
+    media::BallClip clip;
+    clip.width = 192;
+    clip.height = 144;
+    clip.frames = 40;
+    clip.startY = 64;
+    Load(folder.WriteClip("ball.avi", clip));
+    ASSERT_TRUE(WaitForVideo(0x0000FF));
+    form->Button5Click();
+    Pixels shown = ReadWindow(Panel1());
+    form->SpeedButton1Click();
+    Pixels still = ReadBitmap(form->Image1->Picture->Handle());
+    ASSERT_EQ(still.width, 192);
+    EXPECT_EQ(still.px, shown.px);
+    // The frame has the ball in it, as the clip was made.
+    std::set<std::uint32_t> colours(shown.px.begin(), shown.px.end());
+    EXPECT_TRUE(colours.count(0xFFFF00)) << "the ball is in the frame";
+}
+
+TEST_F(VideoCapture, AStillImageMadeBeforeALargerVideoKeepsItsSizeAndTakesTheTopLeftPart) {
+    form->SpeedButton1Click();
+    media::BallClip clip;
+    clip.width = 336;
+    clip.height = 256;
+    clip.frames = 40;
+    clip.startY = 120;
+    Load(folder.WriteClip("large.avi", clip));
+    ASSERT_EQ(form->Pane1Width, 336);
+    ASSERT_TRUE(WaitForVideo(0x0000FF));
+    form->Button5Click();
+    Pixels shown = ReadWindow(Panel1());
+    form->SpeedButton1Click();
+    Pixels still = ReadBitmap(form->Image1->Picture->Handle());
+    ASSERT_EQ(still.width, 320);
+    ASSERT_EQ(still.height, 240);
+    int wrong = 0;
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x)
+            if (still.At(x, y) != shown.At(x, y)) ++wrong;
+    EXPECT_EQ(wrong, 0);
+    // Image1 has the video's size and shows the bitmap enlarged.
+    RECT r;
+    ::GetClientRect(Image1(), &r);
+    EXPECT_EQ(r.right, 336);
+    EXPECT_EQ(r.bottom, 256);
+}
+
+}  // namespace
+}  // namespace mt::test
