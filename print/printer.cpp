@@ -1,6 +1,7 @@
 #include "print/printer.h"
 
 #include <memory>
+#include <new>
 
 #include "app/application.h"
 #include "app/errors.h"
@@ -159,7 +160,7 @@ void TPrinter::SetPrinter(const std::wstring& device, const std::wstring& driver
         LONG size = ::DocumentPropertiesW(nullptr, h, name, nullptr, nullptr, 0);
         if (size > 0) {
             OwnedGlobal block(::GlobalAlloc(GHND, static_cast<SIZE_T>(size)));
-            if (!block) throw EOutOfResources(L"メモリが不足しています");
+            if (!block) throw std::bad_alloc();
             bool filled;
             {
                 GlobalView<DEVMODEW> dm(block.get());

@@ -3,6 +3,7 @@
 #include <commdlg.h>
 
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "app/application.h"
@@ -17,7 +18,7 @@ namespace {
 
 OwnedGlobal AllocZeroed(SIZE_T size) {
     OwnedGlobal block(::GlobalAlloc(GHND, size));
-    if (!block) throw EOutOfResources(L"メモリが不足しています");
+    if (!block) throw std::bad_alloc();
     return block;
 }
 
@@ -36,8 +37,8 @@ UINT_PTR CALLBACK SetupHook(HWND dialog, UINT msg, WPARAM, LPARAM) {
     return 0;
 }
 
-}  // namespace
-
+// DEVNAMES: offsets in characters from the block's start, then the driver,
+// device and port names each with its terminating zero; default flag 0.
 OwnedGlobal MakeDevNames(const std::wstring& driver, const std::wstring& device, const std::wstring& port) {
     const size_t header = sizeof(DEVNAMES) / sizeof(wchar_t);
     const size_t chars = header + driver.size() + 1 + device.size() + 1 + port.size() + 1;
@@ -64,6 +65,8 @@ bool ReadDevNames(HGLOBAL block, std::wstring& driver, std::wstring& device, std
     port = view.get() + names->wOutputOffset;
     return true;
 }
+
+}  // namespace
 
 bool TPrinterSetupDialog::Execute(HWND owner) {
     std::wstring device, driver, port;

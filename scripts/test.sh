@@ -12,7 +12,7 @@ source scripts/wine-env.sh
 source scripts/cups-env.sh
 trap 'movetrail_cups_stop; movetrail_stop' EXIT
 movetrail_start_display
-movetrail_cups_start "$PWD/build/cups-run"
+movetrail_cups_start "$PWD/build/cups-run" || echo "no print queue: cupsd did not start" >&2
 movetrail_prepare_prefix
 movetrail_start_wineserver
 ctest --preset mingw --timeout 900 "$@"
