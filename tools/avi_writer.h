@@ -8,6 +8,10 @@
 //  - the host program make_clip (tools/make_clip.cpp), run at build time to put
 //    the demo clip "demo.avi" beside movetrail.exe;
 //  - by hand: make_clip OUT.avi [width height frames fps].
+// When ffmpeg is installed, the build also converts the demo clip to MPEG-1 as
+// tests/demo.mpg beside the test programs (tools/CMakeLists.txt).
+// Test helpers around it: tests/common/media.h (MediaFolder::WriteClip, and
+// DecodeAviFrame, which decodes a frame with the platform's own codec).
 //
 // Colours are kept as RGB555 in the file. A component c (0..255) is stored as
 // c >> 3 and shown on a 24-bit screen as ExpandComponent(c >> 3); use
