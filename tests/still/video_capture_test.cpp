@@ -28,9 +28,22 @@ protected:
         ASSERT_TRUE(driver.Wait()) << "no file dialog";
         ASSERT_TRUE(form->MediaPlayer1->DeviceOpen());
     }
-    // Waits until the device has drawn a frame of the clip into the pane.
-    bool WaitForVideo(std::uint32_t cornerColor) {
-        return PumpUntil([&] { return ReadWindow(Panel1(), RECT{0, 0, 4, 4}).At(1, 1) == cornerColor; }, 15000);
+    // Opens a blue clip with a yellow ball of the given size, waits until the
+    // device has drawn it into the pane, stops it and copies the whole frame.
+    // Returns what the pane showed at the copy.
+    Pixels CopyFrameOfBallClip(int width, int height) {
+        media::BallClip clip;
+        clip.width = width;
+        clip.height = height;
+        clip.frames = 40;
+        clip.startY = height / 8 * 4;
+        Load(folder.WriteClip("ball.avi", clip));
+        EXPECT_TRUE(PumpUntil([&] { return ReadWindow(Panel1(), RECT{0, 0, 4, 4}).At(1, 1) == 0x0000FF; }, 15000))
+            << "the clip is not shown";
+        form->Button5Click();
+        Pixels shown = ReadWindow(Panel1());
+        form->SpeedButton1Click();
+        return shown;
     }
     MediaFolder folder;
 };
@@ -100,16 +113,7 @@ TEST_F(VideoCapture, TraceOverAPlayingClipCollectsPatchesOfSuccessiveFrames) {
 }
 
 TEST_F(VideoCapture, WholeFrameCopyEqualsTheDisplayedFrame) {
-    media::BallClip clip;
-    clip.width = 192;
-    clip.height = 144;
-    clip.frames = 40;
-    clip.startY = 64;
-    Load(folder.WriteClip("ball.avi", clip));
-    ASSERT_TRUE(WaitForVideo(0x0000FF));
-    form->Button5Click();
-    Pixels shown = ReadWindow(Panel1());
-    form->SpeedButton1Click();
+    Pixels shown = CopyFrameOfBallClip(192, 144);
     Pixels still = ReadBitmap(form->Image1->Picture->Handle());
     ASSERT_EQ(still.width, 192);
     EXPECT_EQ(still.px, shown.px);
@@ -120,17 +124,8 @@ TEST_F(VideoCapture, WholeFrameCopyEqualsTheDisplayedFrame) {
 
 TEST_F(VideoCapture, AStillImageMadeBeforeALargerVideoKeepsItsSizeAndTakesTheTopLeftPart) {
     form->SpeedButton1Click();
-    media::BallClip clip;
-    clip.width = 336;
-    clip.height = 256;
-    clip.frames = 40;
-    clip.startY = 120;
-    Load(folder.WriteClip("large.avi", clip));
+    Pixels shown = CopyFrameOfBallClip(336, 256);
     ASSERT_EQ(form->Pane1Width, 336);
-    ASSERT_TRUE(WaitForVideo(0x0000FF));
-    form->Button5Click();
-    Pixels shown = ReadWindow(Panel1());
-    form->SpeedButton1Click();
     Pixels still = ReadBitmap(form->Image1->Picture->Handle());
     ASSERT_EQ(still.width, 320);
     ASSERT_EQ(still.height, 240);
