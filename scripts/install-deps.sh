@@ -17,7 +17,7 @@ packages=(
   gstreamer1.0-plugins-bad:i386 gstreamer1.0-libav:i386
   cups cups-client cups-bsd libcups2:i386 ghostscript poppler-utils
   ffmpeg imagemagick zip xdotool
-  googletest
+  googletest clang libclang-rt-14-dev libjpeg62-turbo-dev
 )
 
 missing=()
