@@ -39,7 +39,7 @@ struct BmpSpec {
     Bytes pixels;                        // empty: the full image of a pattern
 };
 std::uint32_t BmpStride(std::int32_t width, unsigned bits);
-Bytes MakeBmp(const BmpSpec& spec);
+Bytes MakeBmp(const BmpSpec& layout);
 
 // The colour of a picture's pixel (x, y from the top-left), 0x00RRGGBB.
 std::uint32_t PixelAt(TBitmap& picture, int x, int y);
