@@ -1,0 +1,189 @@
+#include "common/program_session.h"
+
+#define PSAPI_VERSION 2
+#include <dlgs.h>
+#include <psapi.h>
+
+#include "common/pump.h"
+
+namespace mt::test {
+namespace {
+
+struct Search {
+    DWORD pid;
+    const std::function<bool(HWND)>* pred;
+    HWND skip;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindTopLevel(HWND wnd, LPARAM lp) {
+    auto* s = reinterpret_cast<Search*>(lp);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(wnd, &pid);
+    if (pid == s->pid && wnd != s->skip && ::IsWindowVisible(wnd) && (*s->pred)(wnd)) {
+        s->found = wnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND FindOf(DWORD pid, HWND skip, const std::function<bool(HWND)>& pred) {
+    Search s{pid, &pred, skip};
+    ::EnumWindows(&FindTopLevel, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+bool IsDialog(HWND wnd) { return ClassName(wnd) == L"#32770"; }
+
+HWND NameBox(HWND dlg) {
+    HWND box = ::GetDlgItem(dlg, cmb13);
+    return box ? box : ::GetDlgItem(dlg, edt1);
+}
+
+}  // namespace
+
+std::wstring BuildFolder() {
+    wchar_t self[MAX_PATH];
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path(self);
+    path.resize(path.find_last_of(L'\\'));  // ...\tests
+    path.resize(path.find_last_of(L'\\'));
+    return path;
+}
+
+ProgramSession::ProgramSession(const std::wstring& exe) {
+    STARTUPINFOW si{sizeof si};
+    std::wstring cmd = L"\"" + exe + L"\"";
+    if (!::CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_)) return;
+    const std::function<bool(HWND)> isForm = [](HWND w) { return ClassName(w) == L"TForm1"; };
+    PumpUntil([&] { return (main_ = FindOf(pi_.dwProcessId, nullptr, isForm)) != nullptr; }, 60000);
+}
+
+ProgramSession::~ProgramSession() {
+    if (pi_.hProcess) {
+        if (::WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
+            ::TerminateProcess(pi_.hProcess, 99);
+            ::WaitForSingleObject(pi_.hProcess, 30000);
+        }
+        ::CloseHandle(pi_.hProcess);
+    }
+    if (pi_.hThread) ::CloseHandle(pi_.hThread);
+}
+
+HWND ProgramSession::Button(const std::wstring& caption) const {
+    return main_ ? ::FindWindowExW(main_, nullptr, L"Button", caption.c_str()) : nullptr;
+}
+
+HWND ProgramSession::Child(HWND parent, const wchar_t* cls, int left, int top) const {
+    if (!parent) return nullptr;
+    for (HWND c = ::GetWindow(parent, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+        RECT r;
+        ::GetWindowRect(c, &r);
+        ::MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
+        if (r.left == left && r.top == top && ClassName(c) == cls) return c;
+    }
+    return nullptr;
+}
+
+HWND ProgramSession::Counter() const {
+    HWND panel3 = Child(main_, L"TPanel", 88, 8);
+    for (HWND c = panel3 ? ::GetWindow(panel3, GW_CHILD) : nullptr; c; c = ::GetWindow(c, GW_HWNDNEXT))
+        if (ClassName(c) == L"TLabel" && Text(c) != L"フレーム") return c;
+    return nullptr;
+}
+
+void ProgramSession::Click(HWND button) const {
+    ::PostMessageW(::GetParent(button), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(button), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(button));
+}
+
+void ProgramSession::ClickSpeedButton(HWND button) const {
+    Mouse(button, WM_LBUTTONDOWN, MK_LBUTTON, 5, 5);
+    Mouse(button, WM_LBUTTONUP, 0, 5, 5);
+}
+
+void ProgramSession::Mouse(HWND wnd, UINT msg, WPARAM keys, int x, int y) const {
+    ::PostMessageW(wnd, msg, keys, MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
+}
+
+std::wstring ProgramSession::Text(HWND wnd) {
+    wchar_t buf[1024] = {};
+    DWORD_PTR got = 0;
+    if (!wnd || !::SendMessageTimeoutW(wnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buf), SMTO_NORMAL, 5000, &got))
+        return L"";
+    return buf;
+}
+
+bool ProgramSession::WaitText(HWND wnd, const std::function<bool(const std::wstring&)>& cond, DWORD ms) {
+    return PumpUntil([&] { return cond(Text(wnd)); }, ms);
+}
+
+bool ProgramSession::WaitText(HWND wnd, const std::wstring& expected, DWORD ms) {
+    return WaitText(wnd, [&](const std::wstring& t) { return t == expected; }, ms);
+}
+
+SIZE ProgramSession::ClientSize(HWND wnd) {
+    RECT r{};
+    ::GetClientRect(wnd, &r);
+    return {r.right, r.bottom};
+}
+
+HWND ProgramSession::WaitDialog(const std::function<bool(HWND)>& pred, DWORD ms) const {
+    HWND found = nullptr;
+    const std::function<bool(HWND)> match = [&](HWND w) { return IsDialog(w) && pred(w); };
+    PumpUntil([&] { return (found = FindOf(pi_.dwProcessId, main_, match)) != nullptr; }, ms);
+    return found;
+}
+
+HWND ProgramSession::WaitFileDialog(DWORD ms) const {
+    return WaitDialog([](HWND w) { return ::GetDlgItem(w, cmb1) && NameBox(w); }, ms);
+}
+
+bool ProgramSession::Press(HWND dialog, int id, DWORD ms) const {
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+    return PumpUntil([&] { return !::IsWindow(dialog) || !::IsWindowVisible(dialog); }, ms);
+}
+
+bool ProgramSession::AnswerFileDialog(HWND dialog, const std::wstring& name) const {
+    DWORD_PTR got = 0;
+    if (!::SendMessageTimeoutW(NameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()), SMTO_NORMAL,
+                               5000, &got))
+        return false;
+    return Press(dialog, IDOK);
+}
+
+std::wstring ProgramSession::OpenDialogs() const {
+    std::wstring out;
+    const std::function<bool(HWND)> any = [&](HWND w) {
+        if (IsDialog(w)) {
+            out += L"[" + Text(w) + L":";
+            for (HWND c : Descendants(w)) out += L" " + Text(c);
+            out += L"]";
+        }
+        return false;
+    };
+    FindOf(pi_.dwProcessId, main_, any);
+    return out;
+}
+
+DWORD ProgramSession::Close(DWORD ms) {
+    if (!pi_.hProcess) return ~0u;
+    if (main_) ::PostMessageW(main_, WM_CLOSE, 0, 0);
+    if (::WaitForSingleObject(pi_.hProcess, ms) != WAIT_OBJECT_0) return ~0u;
+    DWORD code = ~0u;
+    ::GetExitCodeProcess(pi_.hProcess, &code);
+    return code;
+}
+
+DWORD ProgramSession::GdiObjects() const { return ::GetGuiResources(pi_.hProcess, GR_GDIOBJECTS); }
+DWORD ProgramSession::UserObjects() const { return ::GetGuiResources(pi_.hProcess, GR_USEROBJECTS); }
+
+SIZE_T ProgramSession::PrivateBytes() const {
+    PROCESS_MEMORY_COUNTERS_EX pmc{};
+    pmc.cb = sizeof pmc;
+    if (!::K32GetProcessMemoryInfo(pi_.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc))
+        return 0;
+    return pmc.PrivateUsage;
+}
+
+}  // namespace mt::test
