@@ -15,12 +15,7 @@ fi
 cmake --build "build/$name"
 export WINEPREFIX="$root/build/wineprefix-$name"
 unset DISPLAY
-source scripts/wine-env.sh
-source scripts/cups-env.sh
-trap 'movetrail_cups_stop; movetrail_stop' EXIT
-movetrail_start_display
-movetrail_cups_start "$PWD/build/cups-$name" || echo "no print queue: cupsd did not start" >&2
-movetrail_prepare_prefix
-movetrail_start_wineserver
+source scripts/session-env.sh
+movetrail_session "$PWD/build/cups-$name"
 cd "build/$name"
 ctest --output-on-failure --timeout 900 "$@"

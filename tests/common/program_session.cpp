@@ -4,6 +4,11 @@
 #include <dlgs.h>
 #include <psapi.h>
 
+#include <winternl.h>
+
+#include <algorithm>
+#include <cstring>
+
 #include "common/pump.h"
 
 namespace mt::test {
@@ -57,6 +62,12 @@ ProgramSession::ProgramSession(const std::wstring& exe) {
     if (!::CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_)) return;
     const std::function<bool(HWND)> isForm = [](HWND w) { return ClassName(w) == L"TForm1"; };
     PumpUntil([&] { return (main_ = FindOf(pi_.dwProcessId, nullptr, isForm)) != nullptr; }, 60000);
+}
+
+ProgramSession::ProgramSession(InThisProcess, DWORD ms) : inThisProcess_(true) {
+    pi_.dwProcessId = ::GetCurrentProcessId();
+    const std::function<bool(HWND)> isForm = [](HWND w) { return ClassName(w) == L"TForm1"; };
+    PumpUntil([&] { return (main_ = FindOf(pi_.dwProcessId, nullptr, isForm)) != nullptr; }, ms);
 }
 
 ProgramSession::~ProgramSession() {
@@ -175,15 +186,85 @@ DWORD ProgramSession::Close(DWORD ms) {
     return code;
 }
 
-DWORD ProgramSession::GdiObjects() const { return ::GetGuiResources(pi_.hProcess, GR_GDIOBJECTS); }
-DWORD ProgramSession::UserObjects() const { return ::GetGuiResources(pi_.hProcess, GR_USEROBJECTS); }
+namespace {
+
+// Wine answers GetGuiResources with 0. There the GDI objects are counted in the
+// process's handle table, which its PEB names (GdiSharedHandleTable, at 0x94 in
+// a 32-bit PEB): 24-byte entries; a used one has a type, a stock one has the top
+// bit of its first unique byte set. Only this process's own table is read
+// (another's cannot be read where Wine runs under an emulator); 0 when there is
+// none.
+DWORD CountOwnGdiTable() {
+    const auto* peb = reinterpret_cast<const unsigned char*>(NtCurrentTeb()->ProcessEnvironmentBlock);
+    ULONG_PTR table = 0;
+    std::memcpy(&table, peb + 0x94, sizeof table);
+    MEMORY_BASIC_INFORMATION region{};
+    if (!table || !::VirtualQuery(reinterpret_cast<void*>(table), &region, sizeof region) ||
+        region.State != MEM_COMMIT)
+        return 0;
+    struct Entry {
+        unsigned char object[8];
+        ULONG owner;
+        unsigned char extType, generation, type, flags;
+        unsigned char user[8];
+    };
+    static_assert(sizeof(Entry) == 24);
+    const size_t available = region.RegionSize - (table - reinterpret_cast<ULONG_PTR>(region.BaseAddress));
+    const auto* entries = reinterpret_cast<const Entry*>(table);
+    DWORD used = 0;
+    for (size_t i = 0; i < std::min<size_t>(0x10000, available / sizeof(Entry)); ++i)
+        if (entries[i].type && !(entries[i].extType & 0x80)) ++used;
+    return used;
+}
+
+struct WindowCount {
+    DWORD pid;
+    DWORD count = 0;
+};
+
+BOOL CALLBACK CountChild(HWND wnd, LPARAM lp) {
+    auto* c = reinterpret_cast<WindowCount*>(lp);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(wnd, &pid);
+    if (pid == c->pid) ++c->count;
+    return TRUE;
+}
+
+BOOL CALLBACK CountTopLevel(HWND wnd, LPARAM lp) {
+    auto* c = reinterpret_cast<WindowCount*>(lp);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(wnd, &pid);
+    if (pid == c->pid) {
+        ++c->count;
+        ::EnumChildWindows(wnd, &CountChild, lp);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+HANDLE ProgramSession::Process() const noexcept { return inThisProcess_ ? ::GetCurrentProcess() : pi_.hProcess; }
+
+DWORD ProgramSession::GdiObjects() const {
+    if (DWORD n = ::GetGuiResources(Process(), GR_GDIOBJECTS)) return n;
+    return inThisProcess_ ? CountOwnGdiTable() : 0;
+}
+
+DWORD ProgramSession::UserObjects() const {
+    if (DWORD n = ::GetGuiResources(Process(), GR_USEROBJECTS)) return n;
+    WindowCount c{pi_.dwProcessId};
+    ::EnumWindows(&CountTopLevel, reinterpret_cast<LPARAM>(&c));
+    for (HWND w = ::FindWindowExW(HWND_MESSAGE, nullptr, nullptr, nullptr); w;
+         w = ::FindWindowExW(HWND_MESSAGE, w, nullptr, nullptr))
+        CountTopLevel(w, reinterpret_cast<LPARAM>(&c));
+    return c.count;
+}
 
 SIZE_T ProgramSession::PrivateBytes() const {
     PROCESS_MEMORY_COUNTERS_EX pmc{};
     pmc.cb = sizeof pmc;
-    if (!::K32GetProcessMemoryInfo(pi_.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc))
-        return 0;
-    return pmc.PrivateUsage;
+    if (!::K32GetProcessMemoryInfo(Process(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc)) return 0;
+    return pmc.PrivateUsage ? pmc.PrivateUsage : pmc.PagefileUsage;
 }
 
 }  // namespace mt::test

@@ -17,12 +17,16 @@ class ProgramSession {
 public:
     // Starts the program in its own folder and waits for its main window.
     explicit ProgramSession(const std::wstring& exe);
+    // Attaches to the main window shown by this very process on another thread
+    // (waited for, bounded); the session then never ends the process.
+    struct InThisProcess {};
+    explicit ProgramSession(InThisProcess, DWORD ms = 60000);
     ProgramSession(const ProgramSession&) = delete;
     ProgramSession& operator=(const ProgramSession&) = delete;
     ~ProgramSession();
 
     HWND Main() const noexcept { return main_; }
-    HANDLE Process() const noexcept { return pi_.hProcess; }
+    HANDLE Process() const noexcept;
 
     // A push button of the main window by its caption.
     HWND Button(const std::wstring& caption) const;
@@ -65,7 +69,9 @@ public:
     // Posts WM_CLOSE and waits for the process to end; its exit code, or ~0u.
     DWORD Close(DWORD ms = 30000);
 
-    // The program's GDI and USER object counts and private bytes.
+    // The program's GDI and USER object counts (where the system answers 0, as
+    // Wine does: the used entries of its GDI handle table, and its windows) and
+    // its private bytes.
     DWORD GdiObjects() const;
     DWORD UserObjects() const;
     SIZE_T PrivateBytes() const;
@@ -73,6 +79,7 @@ public:
 private:
     PROCESS_INFORMATION pi_{};
     HWND main_ = nullptr;
+    bool inThisProcess_ = false;
 };
 
 }  // namespace mt::test
