@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <utility>
+
 #include "app/application.h"
 #include "app/failure.h"
 #include "app/form_font.h"
@@ -317,13 +319,36 @@ void TSpeedButton::PaintButton(HDC dc) const {
     ::GetObjectW(glyph_.get(), sizeof bm, &bm);
     int cellW = bm.bmHeight > 0 && bm.bmWidth >= 2 * bm.bmHeight ? bm.bmWidth / 2 : bm.bmWidth;
     int cellH = bm.bmHeight;
-    int cell = ::IsWindowEnabled(hwnd_) ? 0 : 1;
+    const bool enabled = ::IsWindowEnabled(hwnd_) != FALSE;
+    const bool twoCells = cellW < bm.bmWidth;
     int x = (r.right - cellW) / 2 + (down_ ? 1 : 0), y = (r.bottom - cellH) / 2 + (down_ ? 1 : 0);
     OwnedMemDC mem(::CreateCompatibleDC(dc));
     SelectGuard sel(mem.get(), glyph_.get());
     // The strip's bottom-left pixel is the transparent colour.
     COLORREF transparent = ::GetPixel(mem.get(), 0, cellH - 1);
-    ::TransparentBlt(dc, x, y, cellW, cellH, mem.get(), cell * cellW, 0, cellW, cellH, transparent);
+    if (enabled || twoCells) {
+        ::TransparentBlt(dc, x, y, cellW, cellH, mem.get(), enabled ? 0 : cellW, 0, cellW, cellH, transparent);
+        return;
+    }
+    // A glyph without a disabled cell is drawn engraved: its pixels that are
+    // neither transparent nor white, in the highlight colour one pixel down and
+    // right and in the shadow colour over that.
+    OwnedMemDC maskDC(::CreateCompatibleDC(dc));
+    OwnedBitmap mask(::CreateBitmap(cellW, cellH, 1, 1, nullptr));
+    SelectGuard selMask(maskDC.get(), mask.get());
+    ::SetBkColor(mem.get(), transparent);
+    ::BitBlt(maskDC.get(), 0, 0, cellW, cellH, mem.get(), 0, 0, SRCCOPY);
+    ::SetBkColor(mem.get(), RGB(255, 255, 255));
+    ::BitBlt(maskDC.get(), 0, 0, cellW, cellH, mem.get(), 0, 0, SRCPAINT);
+    const COLORREF oldText = ::SetTextColor(dc, RGB(0, 0, 0));
+    const COLORREF oldBk = ::SetBkColor(dc, RGB(255, 255, 255));
+    constexpr DWORD kBrushWhereMaskIsBlack = 0x00B8074A;
+    for (auto [offset, colour] : {std::pair{1, COLOR_BTNHIGHLIGHT}, std::pair{0, COLOR_BTNSHADOW}}) {
+        SelectGuard brush(dc, ::GetSysColorBrush(colour));
+        ::BitBlt(dc, x + offset, y + offset, cellW, cellH, maskDC.get(), 0, 0, kBrushWhereMaskIsBlack);
+    }
+    ::SetTextColor(dc, oldText);
+    ::SetBkColor(dc, oldBk);
 }
 
 LRESULT TSpeedButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {

@@ -239,6 +239,45 @@ TEST_F(MainWindow, TheCopyButtonShowsTheRedArrowGlyphWithItsBackgroundTransparen
     EXPECT_EQ(olives, 0);
 }
 
+// A speed button whose glyph has no disabled cell (the picture dialogs' preview
+// button) is drawn engraved when disabled: only the shadow and highlight colours
+// over the button face, where the glyph has its outline.
+TEST_F(MainWindow, ASingleCellGlyphIsDrawnEngravedWhenItsButtonIsDisabled) {
+    HBITMAP strip = static_cast<HBITMAP>(
+        ::LoadImageW(Application.Instance(), L"PREVIEWGLYPH", IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    ASSERT_NE(strip, nullptr);
+    TSpeedButton button(form->Handle(), 0, 0, 23, 22, strip);
+    const COLORREF face = ::GetSysColor(COLOR_BTNFACE), shadow = ::GetSysColor(COLOR_BTNSHADOW),
+                   light = ::GetSysColor(COLOR_BTNHIGHLIGHT);
+    struct Seen {
+        int shadows = 0, others = 0;
+    };
+    auto paint = [&](bool enabled) {
+        ::EnableWindow(button.Handle(), enabled);
+        HDC screen = ::GetDC(nullptr);
+        HDC mem = ::CreateCompatibleDC(screen);
+        HBITMAP target = ::CreateCompatibleBitmap(screen, 23, 22);
+        HGDIOBJ old = ::SelectObject(mem, target);
+        button.PaintButton(mem);
+        Seen seen;
+        for (int y = 3; y < 19; ++y)  // the glyph's 16 x 16 cell, inside the edges
+            for (int x = 3; x < 19; ++x) {
+                COLORREF c = ::GetPixel(mem, x, y);
+                if (c == shadow) ++seen.shadows;
+                else if (c != face && c != light) ++seen.others;
+            }
+        ::SelectObject(mem, old);
+        ::DeleteObject(target);
+        ::DeleteDC(mem);
+        ::ReleaseDC(nullptr, screen);
+        return seen;
+    };
+    Seen enabled = paint(true), disabled = paint(false);
+    EXPECT_GT(enabled.others, 10);  // the glass and the page's outline in their own colours
+    EXPECT_GT(disabled.shadows, 10);
+    EXPECT_EQ(disabled.others, 0);
+}
+
 TEST_F(MainWindow, TheIconIsThirtyTwoPixelsSquareInSixteenColours) {
     HRSRC group = ::FindResourceW(nullptr, L"MAINICON", MAKEINTRESOURCEW(14));  // RT_GROUP_ICON
     ASSERT_NE(group, nullptr);
