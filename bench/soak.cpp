@@ -3,10 +3,16 @@
 // trace events, picture save/load cycles, prints and video loads. Prints the
 // program's GDI and USER object counts and private memory after a warm-up, after
 // each kind of action and at the end. In one process so that the GDI handle
-// table can be read where GetGuiResources answers 0 (Wine). Not a test: run it
-// with bench/run.sh.
+// table can be read where GetGuiResources answers 0 (Wine). Then, as a baseline,
+// the same video loads and prints made with bare MCI and GDI calls in a fresh
+// process. Not a test: run it with bench/run.sh.
 //   soak [traceEvents pictureCycles prints videoLoads]   (default 10000 200 50 100)
 #include <windows.h>
+#include <mmsystem.h>
+#include <digitalv.h>
+#include <winspool.h>
+#define PSAPI_VERSION 2
+#include <psapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -105,6 +111,113 @@ void Show(const char* when, const Figures& f) {
                 static_cast<unsigned long>(f.priv / 1024));
 }
 
+// The platform's own share, measured in the same process after the program's
+// run: the same number of video loads and prints made with bare MCI and GDI
+// calls and no program code, so the program's growth can be set beside them.
+void PumpFor(DWORD ms) {
+    const DWORD start = ::GetTickCount();
+    MSG msg;
+    while (::GetTickCount() - start < ms) {
+        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        ::Sleep(5);
+    }
+}
+
+// Open, show in a window, play briefly, hand the window back, close.
+bool BareVideoLoad(HWND wnd, const std::string& clip) {
+    MCI_OPEN_PARMSA open{};
+    open.lpstrElementName = clip.c_str();
+    if (::mciSendCommandA(0, MCI_OPEN, MCI_OPEN_ELEMENT | MCI_WAIT, reinterpret_cast<DWORD_PTR>(&open))) return false;
+    MCI_DGV_WINDOW_PARMSA window{};
+    window.hWnd = wnd;
+    ::mciSendCommandA(open.wDeviceID, MCI_WINDOW, MCI_DGV_WINDOW_HWND, reinterpret_cast<DWORD_PTR>(&window));
+    MCI_PLAY_PARMS play{};
+    play.dwCallback = reinterpret_cast<DWORD_PTR>(wnd);
+    ::mciSendCommandA(open.wDeviceID, MCI_PLAY, MCI_NOTIFY, reinterpret_cast<DWORD_PTR>(&play));
+    PumpFor(300);
+    window.hWnd = nullptr;
+    ::mciSendCommandA(open.wDeviceID, MCI_WINDOW, MCI_DGV_WINDOW_HWND, reinterpret_cast<DWORD_PTR>(&window));
+    MCI_GENERIC_PARMS close{};
+    ::mciSendCommandA(open.wDeviceID, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&close));
+    return true;
+}
+
+// One page with a 320 x 240 picture on the default printer, waited for in the queue.
+bool BarePrint() {
+    wchar_t name[256];
+    DWORD size = 256;
+    if (!::GetDefaultPrinterW(name, &size)) return false;
+    HDC dc = ::CreateDCW(L"WINSPOOL", name, nullptr, nullptr);
+    if (!dc) return false;
+    ForgetLastJob();
+    std::string pixels(320 * 240 * 3, '\x80');
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 320, 240, 1, 24, BI_RGB};
+    DOCINFOW doc{sizeof doc, L"baseline"};
+    bool ok = ::StartDocW(dc, &doc) > 0 && ::StartPage(dc) > 0 &&
+              ::StretchDIBits(dc, 100, 100, 1200, 900, 0, 0, 320, 240, pixels.data(), &info, DIB_RGB_COLORS,
+                              SRCCOPY) > 0 &&
+              ::EndPage(dc) > 0 && ::EndDoc(dc) > 0;
+    ::DeleteDC(dc);
+    return ok && !WaitForJob().empty();
+}
+
+// Private bytes of this process.
+SIZE_T PrivateBytes() {
+    PROCESS_MEMORY_COUNTERS_EX pmc{};
+    pmc.cb = sizeof pmc;
+    if (!::K32GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc))
+        return 0;
+    return pmc.PrivateUsage ? pmc.PrivateUsage : pmc.PagefileUsage;
+}
+
+// Run in a fresh process (soak baseline VIDEOS PRINTS), so that nothing the
+// program freed is there to be reused.
+int Baseline(int videos, int prints) {
+    HWND wnd = ::CreateWindowW(L"STATIC", L"", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 200, nullptr, nullptr,
+                               nullptr, nullptr);
+    const std::string clip = WideToAnsi(BuildFolder() + L"\\demo.avi");
+    BareVideoLoad(wnd, clip);  // warm-up, as in the program's run
+    const SIZE_T before = PrivateBytes();
+    int loaded = 0;
+    for (int i = 0; i < videos; ++i) loaded += BareVideoLoad(wnd, clip);
+    const SIZE_T afterVideos = PrivateBytes();
+    if (prints) BarePrint();
+    const SIZE_T beforePrints = PrivateBytes();
+    int printed = 0;
+    for (int i = 0; i < prints; ++i) printed += BarePrint();
+    const SIZE_T afterPrints = PrivateBytes();
+    ::DestroyWindow(wnd);
+    std::printf("baseline, no program code: %d bare MCI video loads %+ld KiB, %d bare prints %+ld KiB\n", loaded,
+                (static_cast<long>(afterVideos) - static_cast<long>(before)) / 1024, printed,
+                (static_cast<long>(afterPrints) - static_cast<long>(beforePrints)) / 1024);
+    return loaded == videos && printed == prints ? 0 : 1;
+}
+
+// Runs this program again as the baseline and waits for it.
+bool RunBaseline(int videos, int prints) {
+    wchar_t self[MAX_PATH];
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring cmd = L"\"" + std::wstring(self) + L"\" baseline " + std::to_wstring(videos) + L" " +
+                       std::to_wstring(prints);
+    STARTUPINFOW si{sizeof si};
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    si.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION pi{};
+    if (!::CreateProcessW(self, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) return false;
+    ::WaitForSingleObject(pi.hProcess, INFINITE);
+    DWORD code = 1;
+    ::GetExitCodeProcess(pi.hProcess, &code);
+    ::CloseHandle(pi.hThread);
+    ::CloseHandle(pi.hProcess);
+    return code == 0;
+}
+
 struct Counts {
     int traces = 10000, pictures = 200, prints = 50, videos = 100;
     bool failed = true;
@@ -153,6 +266,8 @@ DWORD WINAPI Drive(void* param) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    if (argc == 4 && std::string(argv[1]) == "baseline") return Baseline(std::atoi(argv[2]), std::atoi(argv[3]));
     Counts counts;
     if (argc == 5) {
         counts.traces = std::atoi(argv[1]);
@@ -161,7 +276,6 @@ int main(int argc, char** argv) {
         counts.videos = std::atoi(argv[4]);
     }
     if (PrintOutputPath().empty()) std::printf("no print queue: prints are left out\n"), counts.prints = 0;
-    std::setvbuf(stdout, nullptr, _IONBF, 0);
     int exitCode = -1;
     HANDLE driver = nullptr;
     Guarded([&] {
@@ -178,5 +292,6 @@ int main(int argc, char** argv) {
         ::CloseHandle(driver);
     }
     std::printf("exit code %d\n", exitCode);
-    return counts.failed || exitCode != 0;
+    const bool baseline = RunBaseline(counts.videos, counts.prints);
+    return counts.failed || exitCode != 0 || !baseline;
 }
