@@ -14,10 +14,12 @@
 #define PSAPI_VERSION 2
 #include <psapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/application.h"
 #include "app/failure.h"
@@ -145,20 +147,33 @@ bool BareVideoLoad(HWND wnd, const std::string& clip) {
     return true;
 }
 
-// One page with a 320 x 240 picture on the default printer, waited for in the queue.
+// What printing asks of the platform, once: the printer opened for its device
+// mode, an information context for its resolution, then one page with a
+// 320 x 240 picture, waited for in the queue.
 bool BarePrint() {
     wchar_t name[256];
     DWORD size = 256;
     if (!::GetDefaultPrinterW(name, &size)) return false;
+    HANDLE printer = nullptr;
+    if (!::OpenPrinterW(name, &printer, nullptr)) return false;
+    std::vector<char> devMode(std::max<LONG>(0, ::DocumentPropertiesW(nullptr, printer, name, nullptr, nullptr, 0)));
+    if (!devMode.empty())
+        ::DocumentPropertiesW(nullptr, printer, name, reinterpret_cast<DEVMODEW*>(devMode.data()), nullptr,
+                              DM_OUT_BUFFER);
+    ::ClosePrinter(printer);
+    if (HDC info = ::CreateICW(L"WINSPOOL", name, nullptr, nullptr)) {
+        ::GetDeviceCaps(info, LOGPIXELSX);
+        ::DeleteDC(info);
+    }
     HDC dc = ::CreateDCW(L"WINSPOOL", name, nullptr, nullptr);
     if (!dc) return false;
     ForgetLastJob();
     std::string pixels(320 * 240 * 3, '\x80');
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 320, 240, 1, 24, BI_RGB};
+    BITMAPINFO bits{};
+    bits.bmiHeader = {sizeof(BITMAPINFOHEADER), 320, 240, 1, 24, BI_RGB};
     DOCINFOW doc{sizeof doc, L"baseline"};
     bool ok = ::StartDocW(dc, &doc) > 0 && ::StartPage(dc) > 0 &&
-              ::StretchDIBits(dc, 100, 100, 1200, 900, 0, 0, 320, 240, pixels.data(), &info, DIB_RGB_COLORS,
+              ::StretchDIBits(dc, 100, 100, 1200, 900, 0, 0, 320, 240, pixels.data(), &bits, DIB_RGB_COLORS,
                               SRCCOPY) > 0 &&
               ::EndPage(dc) > 0 && ::EndDoc(dc) > 0;
     ::DeleteDC(dc);
