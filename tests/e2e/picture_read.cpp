@@ -39,20 +39,9 @@ std::uint16_t U16(const std::vector<std::uint8_t>& b, size_t at) {
 }
 
 Picture ReadBmp(const std::string& path) {
-    Picture out;
     OwnedBitmap bmp(static_cast<HBITMAP>(
         ::LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
-    BITMAP bm{};
-    if (!bmp.get() || !::GetObjectW(bmp.get(), sizeof bm, &bm)) return out;
-    out.width = bm.bmWidth;
-    out.height = bm.bmHeight;
-    out.px.resize(static_cast<size_t>(out.width) * out.height);
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), out.width, -out.height, 1, 32, BI_RGB};
-    WindowDC screen(nullptr);
-    ::GetDIBits(screen.get(), bmp.get(), 0, static_cast<UINT>(out.height), out.px.data(), &bi, DIB_RGB_COLORS);
-    for (auto& v : out.px) v &= 0xFFFFFF;
-    return out;
+    return ReadBitmap(bmp.get());
 }
 
 Picture ReadJpeg(const std::string& path) {

@@ -5,15 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "common/pixels.h"
+
 namespace mt::test {
 
-// 0x00RRGGBB pixels, rows top-down; empty (0 by 0) when the file cannot be read.
-struct Picture {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> px;
-    std::uint32_t At(int x, int y) const { return px[static_cast<size_t>(y) * width + x]; }
-};
+// Empty (0 by 0) when the file cannot be read.
+using Picture = Pixels;
 
 std::vector<std::uint8_t> FileBytes(const std::string& path);
 Picture ReadBmp(const std::string& path);

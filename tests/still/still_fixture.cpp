@@ -32,21 +32,6 @@ Pixels ReadWindow(HWND wnd) {
     return ReadWindow(wnd, r);
 }
 
-Pixels ReadBitmap(HBITMAP bitmap) {
-    BITMAP bm{};
-    ::GetObjectW(bitmap, sizeof bm, &bm);
-    Pixels out;
-    out.width = bm.bmWidth;
-    out.height = bm.bmHeight;
-    out.px.resize(static_cast<size_t>(out.width) * out.height);
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), out.width, -out.height, 1, 32, BI_RGB};
-    WindowDC screen(nullptr);
-    ::GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(out.height), out.px.data(), &bi, DIB_RGB_COLORS);
-    for (auto& v : out.px) v &= 0xFFFFFF;
-    return out;
-}
-
 std::uint32_t PatternColor(int x, int y, unsigned seed) {
     // Distinct for every pixel of a 320 x 240 area, never white.
     return ((static_cast<unsigned>(x) & 0xFF) << 16) | ((static_cast<unsigned>(y) & 0xFF) << 8) |

@@ -9,23 +9,15 @@
 #include <vector>
 
 #include "app/form1.h"
+#include "common/pixels.h"
 
 namespace mt::test {
 
-// 0x00RRGGBB pixels, rows top-down.
-struct Pixels {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint32_t> px;
-    std::uint32_t At(int x, int y) const { return px[static_cast<size_t>(y) * width + x]; }
-};
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 
 // What the window shows in rect (its client pixels).
 Pixels ReadWindow(HWND wnd, const RECT& rect);
 Pixels ReadWindow(HWND wnd);
-// The pixels of a bitmap.
-Pixels ReadBitmap(HBITMAP bitmap);
 // Draws a pattern of distinct colours straight onto the window's client area
 // (where the video would be drawn), different for each seed.
 void PaintPattern(HWND wnd, int width, int height, unsigned seed);
