@@ -20,6 +20,26 @@ packages=(
   googletest clang libclang-rt-14-dev libjpeg62-turbo-dev
 )
 
+# The Debian archive this machine already uses (its own mirror, if it has one): the
+# address in the first source entry for the release's main suite. No address is
+# written into this script.
+debian_archive() {
+  local uri
+  uri=$(awk '
+    /^[[:space:]]*URIs:/ { u = $2 }
+    /^[[:space:]]*Suites:/ { for (i = 2; i <= NF; i++) if ($i == "bookworm" && u != "") { print u; exit } }
+    /^[[:space:]]*$/ { u = "" }' /etc/apt/sources.list.d/*.sources 2>/dev/null | head -n 1)
+  if [ -z "$uri" ]; then
+    uri=$(awk '$1 == "deb" { for (i = 2; i <= NF; i++) if ($i ~ /:\/\//) { if ($(i+1) == "bookworm") { print $i; exit } } }' \
+      /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null | head -n 1)
+  fi
+  if [ -z "$uri" ]; then
+    echo "install-deps: no Debian bookworm source is configured in /etc/apt" >&2
+    return 1
+  fi
+  printf '%s\n' "$uri"
+}
+
 missing=()
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
@@ -33,9 +53,10 @@ done
 
 # Source entries, for building libjpeg-turbo for the target from Debian's own source.
 if ! grep -rqs 'deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/ ; then
-  $SUDO tee /etc/apt/sources.list.d/movetrail-src.sources >/dev/null <<'SRC'
+  archive=$(debian_archive)
+  $SUDO tee /etc/apt/sources.list.d/movetrail-src.sources >/dev/null <<SRC
 Types: deb-src
-URIs: http://deb.debian.org/debian
+URIs: $archive
 Suites: bookworm bookworm-updates
 Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
@@ -66,9 +87,10 @@ fi
 if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
   if ! qemu-i386 --version 2>/dev/null | grep -qE 'version ([89]|[1-9][0-9])\.'; then
     if ! grep -rqs 'bookworm-backports' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-      $SUDO tee /etc/apt/sources.list.d/movetrail-backports.sources >/dev/null <<'SRC'
+      archive=$(debian_archive)
+      $SUDO tee /etc/apt/sources.list.d/movetrail-backports.sources >/dev/null <<SRC
 Types: deb
-URIs: http://deb.debian.org/debian
+URIs: $archive
 Suites: bookworm-backports
 Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
