@@ -54,10 +54,62 @@ void TBitmap::AssignDib(OwnedBitmap section, void* bits, TPixelFormat format, Ow
     ReadFormat();
 }
 
-void TBitmap::Modified() noexcept {
+void TBitmap::Modified(const RECT& changed) noexcept {
     RetainedData.clear();
     format_.clrUsed = 0;
     format_.clrImportant = 0;
+    if (FillerEntries() == 0) return;
+    const unsigned bits = format_.bitCount;
+    const std::size_t entries = format_.colors.size();
+    RECT area{}, whole{0, 0, width_, height_};
+    if (!::IntersectRect(&area, &changed, &whole)) return;
+    ::GdiFlush();
+    const std::size_t stride = ((static_cast<std::size_t>(width_) * bits + 31) / 32) * 4;
+    const unsigned mask = (1u << bits) - 1;
+    for (long y = area.top; y < area.bottom; ++y) {
+        std::size_t row = format_.height < 0 ? static_cast<std::size_t>(y) : static_cast<std::size_t>(height_ - 1 - y);
+        std::uint8_t* line = bits_ + row * stride;
+        for (long x = area.left; x < area.right; ++x) {
+            std::size_t bit = static_cast<std::size_t>(x) * bits;
+            unsigned shift = 8 - bits - bit % 8;
+            std::uint8_t& byte = line[bit / 8];
+            if (((byte >> shift) & mask) >= entries) byte = static_cast<std::uint8_t>(byte & ~(mask << shift));
+        }
+    }
+}
+
+unsigned TBitmap::FillerEntries() const noexcept {
+    const unsigned bits = format_.bitCount;
+    const std::size_t entries = format_.colors.size();
+    if (!bits_ || bits == 0 || bits > 8 || entries == 0 || entries >= (1u << bits)) return 0;
+    return (1u << bits) - static_cast<unsigned>(entries);
+}
+
+// The filler is black, as the picture shows indices its file's table does not
+// have; while drawing it repeats entry 0 instead.
+void TBitmap::SetFiller(HDC canvas, bool asFirstEntry) noexcept {
+    RGBQUAD filler[256] = {};
+    const unsigned count = FillerEntries();
+    if (asFirstEntry) {
+        std::uint32_t c = format_.colors[0];
+        for (unsigned i = 0; i < count; ++i)
+            filler[i] = RGBQUAD{static_cast<BYTE>(c), static_cast<BYTE>(c >> 8), static_cast<BYTE>(c >> 16), 0};
+    }
+    ::SetDIBColorTable(canvas, static_cast<UINT>(format_.colors.size()), count, filler);
+}
+
+void TBitmap::Change(const RECT& changed, const std::function<void(HDC)>& draw) {
+    HDC canvas = Canvas();
+    const bool filler = FillerEntries() > 0;
+    if (filler) SetFiller(canvas, true);
+    try {
+        draw(canvas);
+    } catch (...) {
+        if (filler) SetFiller(canvas, false);
+        throw;
+    }
+    if (filler) SetFiller(canvas, false);
+    Modified(changed);
 }
 
 void TBitmap::ReadFormat() {

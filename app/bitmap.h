@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "app/pixel_format.h"
@@ -38,9 +39,16 @@ public:
     // The DIB's layout and file facts; for a display-format bitmap only the
     // counts and resolution are meaningful (all 0).
     const TPixelFormat& PixelFormat() const noexcept { return format_; }
-    // The pixels were changed: the retained file data no longer describes them
-    // and the colours-used and colours-important counts become 0.
-    void Modified() noexcept;
+    // Every change of the pixels goes through here: draw(canvas) draws into
+    // `changed` (bitmap pixels), then the change is taken in (Modified). In a
+    // colour-table picture whose table is shorter than its depth allows, the
+    // filler entries stand for entry 0 while drawing, so drawn pixels take the
+    // nearest colour of the picture's own table and keep to its indices.
+    void Change(const RECT& changed, const std::function<void(HDC)>& draw);
+    // The pixels in `changed` were drawn: the retained file data no longer
+    // describes the picture, the colours-used and colours-important counts
+    // become 0, and drawn pixels on a filler entry are given entry 0.
+    void Modified(const RECT& changed) noexcept;
     void SetPalette(OwnedPalette palette) { palette_ = std::move(palette); }
 
     // The memory DC with the bitmap selected, kept for the picture's life so
@@ -66,6 +74,9 @@ public:
 
 private:
     void ReadFormat();
+    // The colour table's entries past the picture's own (0 when there are none).
+    unsigned FillerEntries() const noexcept;
+    void SetFiller(HDC canvas, bool asFirstEntry) noexcept;
     OwnedBitmap handle_;
     OwnedPalette palette_;
     OwnedMemDC canvas_;

@@ -17,5 +17,5 @@ cmake --build "build/$name" --target "$program" demo_clip
 export WINEPREFIX="$root/build/wineprefix-$name"
 unset DISPLAY
 source scripts/session-env.sh
-movetrail_session "$PWD/build/cups-$name"
+movetrail_session
 wine "build/$name/bench/$program.exe" "$@"

@@ -72,20 +72,56 @@ void WriteAll(HANDLE file, const void* data, std::size_t n) {
     }
 }
 
+namespace {
+
+// Writes path itself, as when no temporary file can be made beside it: a
+// failure then leaves the file as far as it was written.
+void WriteInPlace(const std::string& path, const std::function<void(HANDLE)>& write) {
+    OwnedFile f(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!f.valid()) CannotCreate(path);
+    write(f.get());
+}
+
+// Puts the finished temporary file in place of path. An existing file is
+// replaced keeping its attributes and security; a read-only one is not
+// replaced at all, as it could not be written.
+bool PutInPlace(const std::string& temp, const std::string& path) {
+    DWORD old = ::GetFileAttributesA(path.c_str());
+    if (old == INVALID_FILE_ATTRIBUTES) return ::MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
+    if (old & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return false;
+    // A file in use or closed to writing stays as it is: the replacement is
+    // not even tried (a failed one can leave a stray file behind).
+    if (!OwnedFile(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr)).valid())
+        return false;
+    if (!::ReplaceFileA(path.c_str(), temp.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr))
+        return false;
+    if (::GetFileAttributesA(path.c_str()) != old) ::SetFileAttributesA(path.c_str(), old);
+    return true;
+}
+
+}  // namespace
+
 void WriteReplacing(const std::string& path, const std::function<void(HANDLE)>& write) {
     std::string folder = FolderOfPath(path);
     if (folder.empty()) folder = ".";
     std::vector<char> name(MAX_PATH + 1, '\0');
-    if (!::GetTempFileNameA(folder.c_str(), "mt", 0, name.data())) CannotCreate(path);
-    TemporaryFile temp(name.data());
-    {
-        OwnedFile f(::CreateFileA(temp.Name().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!f.valid()) CannotCreate(path);
-        write(f.get());
+    // Declared before the file, so the file is closed before the temporary is removed.
+    TemporaryFile temp(::GetTempFileNameA(folder.c_str(), "mt", 0, name.data()) ? name.data() : "");
+    OwnedFile f;
+    if (!temp.Name().empty())
+        f.reset(::CreateFileA(temp.Name().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                              nullptr));
+    if (!f.valid()) {
+        // No temporary file can be made in the folder (no rights there, or the
+        // path too long for one); the file itself may still be writable.
+        DWORD old = ::GetFileAttributesA(path.c_str());
+        if (old != INVALID_FILE_ATTRIBUTES && (old & FILE_ATTRIBUTE_READONLY)) CannotCreate(path);
+        WriteInPlace(path, write);
+        return;
     }
-    if (!::MoveFileExA(temp.Name().c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING))
-        CannotCreate(path);
+    write(f.get());
+    f.reset();
+    if (!PutInPlace(temp.Name(), path)) CannotCreate(path);
     temp.Keep();
 }
 

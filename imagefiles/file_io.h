@@ -22,9 +22,11 @@ void ReadExact(HANDLE file, void* buffer, std::size_t n);
 void WriteAll(HANDLE file, const void* data, std::size_t n);
 
 // Writes a file through a temporary file in the same folder, which replaces
-// path only when write returned normally; on any failure the old file is
-// untouched and the temporary is removed. A file that cannot be made throws
-// EFCreateError "ファイル %s を作成できません".
+// path only when write returned normally, keeping an existing file's attributes
+// and security; on any failure the old file is untouched and the temporary is
+// removed. Where no temporary file can be made, path itself is written (a
+// failure then leaves it as far as it was written). A file that cannot be made,
+// or a read-only one, throws EFCreateError "ファイル %s を作成できません".
 void WriteReplacing(const std::string& path, const std::function<void(HANDLE)>& write);
 
 }  // namespace mt

@@ -1,21 +1,26 @@
 # Sourced by the test scripts: a private CUPS scheduler for the run, so the
 # printing tests print to a real queue without touching the machine's own.
-#   movetrail_cups_start DIR   starts cupsd with its configuration, spool folder and
-#                              a free loopback port under DIR, with one default queue
-#                              "Movetrail_Test" whose jobs are written to DIR/out/job.ps;
-#                              exports CUPS_SERVER, MOVETRAIL_PRINT_OUTPUT (the job file)
-#                              and MOVETRAIL_CUPS_SPOOL (the spool folder)
-#   movetrail_cups_stop        stops it
+#   movetrail_cups_start       starts cupsd with its configuration, spool folder and
+#                              a free loopback port in a fresh folder under /tmp, with
+#                              one default queue "Movetrail_Test" whose jobs are written
+#                              to out/job.ps there; exports CUPS_SERVER,
+#                              MOVETRAIL_PRINT_OUTPUT (the job file), MOVETRAIL_CUPS_SPOOL
+#                              (the spool folder) and MOVETRAIL_CUPS_LOG (its error log)
+#   movetrail_cups_stop        stops it and removes its folder
 #   movetrail_run_without_printer EXE [ARGS]
 #                              runs a Windows program in a Wine session of its own whose
 #                              CUPS server does not exist (Wine reads the printer list
 #                              once per session), in a copy of the current prefix
 
 movetrail_cups_start() {
-  local dir=${1:?usage: movetrail_cups_start DIR}
-  rm -rf "$dir"
+  # The scheduler runs its filters as its own user, who must reach the spool
+  # whoever runs the tests and wherever the checkout is (a home folder may be
+  # closed to others): so the folder is a fresh one under /tmp, open to read.
+  local dir
+  dir=$(mktemp -d /tmp/movetrail-cups.XXXXXX)
+  chmod 755 "$dir"
+  MOVETRAIL_CUPS_DIR=$dir
   mkdir -p "$dir"/{conf,spool,spool/tmp,cache,state,log,out}
-  dir=$(cd "$dir" && pwd)
   local port
   port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
   cat >"$dir/conf/cups-files.conf" <<EOF
@@ -75,6 +80,7 @@ EOF
   lpadmin -d Movetrail_Test || return 1
   export MOVETRAIL_PRINT_OUTPUT="$dir/out/job.ps"
   export MOVETRAIL_CUPS_SPOOL="$dir/spool"
+  export MOVETRAIL_CUPS_LOG="$dir/log/error_log"
 }
 
 movetrail_cups_stop() {
@@ -82,6 +88,10 @@ movetrail_cups_stop() {
     kill "$MOVETRAIL_CUPSD_PID" 2>/dev/null || true
     wait "$MOVETRAIL_CUPSD_PID" 2>/dev/null || true
     MOVETRAIL_CUPSD_PID=
+  fi
+  if [ -n "${MOVETRAIL_CUPS_DIR:-}" ]; then
+    rm -rf "$MOVETRAIL_CUPS_DIR"
+    MOVETRAIL_CUPS_DIR=
   fi
 }
 

@@ -16,6 +16,6 @@ cmake --build "build/$name"
 export WINEPREFIX="$root/build/wineprefix-$name"
 unset DISPLAY
 source scripts/session-env.sh
-movetrail_session "$PWD/build/cups-$name"
+movetrail_session
 cd "build/$name"
 ctest --output-on-failure --timeout 900 "$@"

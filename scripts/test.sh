@@ -9,5 +9,5 @@ bash scripts/build-deps.sh
 cmake --preset mingw >/dev/null
 cmake --build --preset mingw
 source scripts/session-env.sh
-movetrail_session "$PWD/build/cups-run"
+movetrail_session
 ctest --preset mingw --timeout 900 "$@"

@@ -19,12 +19,19 @@ void ShowReadout(TLabel& label, const std::wstring& text) {
         ::SetWindowPos(label.Handle(), nullptr, 0, 0, size.cx, label.Height(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// Copies the patch under (x, y) of the video pane to the same place in the still image.
+// Copies the patch under (x, y) of the video pane to the same place in the
+// still image. A copy that fails ends the trace, so the moves after the report
+// do not repeat the failing copy.
 void CopyPatch(TForm1& form, int x, int y) {
     RECT dest = PatchRect(x, y);
     RECT source = dest;
     ::OffsetRect(&source, form.Pane1Left, form.Pane1Top);
-    CopyWindowToStill(form.Handle(), *form.Image1, source, dest);
+    try {
+        CopyWindowToStill(form.Handle(), *form.Image1, source, dest);
+    } catch (...) {
+        form.Panel1Dragging = 0;
+        throw;
+    }
 }
 
 }  // namespace

@@ -74,11 +74,13 @@ void CopyWindowToStill(HWND window, TImage& image, const RECT& source, const REC
     // A still image without pixels (left by a failed load) takes nothing.
     if (image.Picture && image.Picture->Empty()) return;
     bool creating = !image.Picture;
-    HDC canvas = StillImageCanvas(image);
+    StillImageCanvas(image);
     WindowDC screen(window);
     if (!screen) throw EOutOfResources(L"デバイス コンテキストの作成に失敗しました");
-    ::StretchBlt(canvas, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, screen.get(),
-                 source.left, source.top, source.right - source.left, source.bottom - source.top, SRCCOPY);
+    image.Picture->Change(dest, [&](HDC canvas) {
+        ::StretchBlt(canvas, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, screen.get(),
+                     source.left, source.top, source.right - source.left, source.bottom - source.top, SRCCOPY);
+    });
     // A new still image replaces the pane's look everywhere; later copies
     // change only where they land.
     if (creating) {

@@ -18,5 +18,8 @@ struct Pixels {
 
 // The pixels of a bitmap.
 Pixels ReadBitmap(HBITMAP bitmap);
+// What the window shows in rect (its client pixels), or in its whole client area.
+Pixels ReadWindow(HWND wnd, const RECT& rect);
+Pixels ReadWindow(HWND wnd);
 
 }  // namespace mt::test

@@ -1,7 +1,9 @@
 // BMP files read into the still image and written back: the file layout for
 // every origin of the picture.
 #include "imagefiles/picture_files.h"
+#include "common/pixels.h"
 #include "picture_files_fixture.h"
+#include "win/handles.h"
 
 namespace mt::test {
 namespace {
@@ -145,12 +147,62 @@ TEST_F(BmpFiles, RunLengthFilesAreShownAndWrittenBackUnchanged) {
     EXPECT_EQ(PixelAt(p, 3, 1), 0xFF0000u);
     EXPECT_EQ(PixelAt(p, 0, 0), 0x00FF00u);
     EXPECT_EQ(PixelAt(p, 3, 0), 0x0000FFu);
-    // Once the picture changes, the retained file no longer describes it.
-    p.Modified();
+    // Once a copy changes the picture, the retained file no longer describes it.
+    form->SpeedButton1Click();
     SavePicture(Image(), Path("changed.bmp"));
     Bytes changed = ReadBytes(Path("changed.bmp"));
+    ASSERT_GE(changed.size(), 54u);
     EXPECT_EQ(Le32(changed, 30), 0u);
     EXPECT_NE(changed, original);
+}
+
+TEST_F(BmpFiles, CopiesIntoAShortColourTableTakeItsNearestColoursAndIndices) {
+    // 16 well-spaced colours, none of them black.
+    BmpSpec s;
+    s.bitCount = 8;
+    s.width = 40;
+    s.height = 30;
+    s.clrUsed = 16;
+    for (std::uint32_t i = 0; i < 16; ++i) s.colors.push_back((40 + (i & 3) * 70) << 16 | (40 + (i >> 2) * 70) << 8 | 120);
+    s.pixels.assign(BmpStride(40, 8) * 30, 5);
+    WriteBytes(Path("short.bmp"), MakeBmp(s));
+    LoadPicture(Image(), Path("short.bmp"));
+    // The pane shows bands of black, white, red and a green the table lacks.
+    HWND pane = form->Panel1->Handle();
+    {
+        WindowDC dc(pane);
+        const COLORREF bands[] = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(255, 0, 0), RGB(100, 180, 60)};
+        for (int i = 0; i < 4; ++i) {
+            RECT band{i * 10, 0, i * 10 + 10, 30};
+            OwnedBrush brush(::CreateSolidBrush(bands[i]));
+            ::FillRect(dc.get(), &band, brush.get());
+        }
+    }
+    Pixels shown = ReadWindow(pane, RECT{0, 0, 40, 30});
+    form->SpeedButton1Click();
+    SavePicture(Image(), Path("copied.bmp"));
+    Bytes b = ReadBytes(Path("copied.bmp"));
+    ASSERT_EQ(Le32(b, 46), 16u) << "the table is written as the file had it";
+    const std::size_t pixels = Le32(b, 10);
+    ASSERT_EQ(b.size(), pixels + BmpStride(40, 8) * 30);
+    auto nearest = [&](std::uint32_t c) {
+        auto d = [](std::uint32_t a, std::uint32_t b) {
+            int r = int(a >> 16) - int(b >> 16), g = int(a >> 8 & 255) - int(b >> 8 & 255), l = int(a & 255) - int(b & 255);
+            return r * r + g * g + l * l;
+        };
+        std::uint32_t best = 0;
+        for (std::uint32_t i = 1; i < 16; ++i)
+            if (d(c, s.colors[i]) < d(c, s.colors[best])) best = i;
+        return best;
+    };
+    int wrong = 0;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) {
+            std::uint32_t index = b[pixels + (29 - y) * BmpStride(40, 8) + x];
+            if (index != nearest(shown.At(x, y)) && ++wrong <= 3)
+                ADD_FAILURE() << "(" << x << ", " << y << ") index " << index << " for " << std::hex << shown.At(x, y);
+        }
+    EXPECT_EQ(wrong, 0);
 }
 
 TEST_F(BmpFiles, ShortPixelDataLoadsWithTheRestBlack) {
@@ -204,6 +256,45 @@ TEST_F(BmpFiles, SavingReplacesAFileButAFailedSaveKeepsTheOldOne) {
 
     EXPECT_EQ(FailureOf([&] { SavePicture(Image(), Path("no such folder\\x.bmp")); }),
               L"ファイル " + std::wstring(folder.begin(), folder.end()) + L"\\no such folder\\x.bmp を作成できません");
+}
+
+TEST_F(BmpFiles, AReplacedFileKeepsItsAttributesAndAReadOnlyOneStays) {
+    InstallKnownPicture();
+    const Bytes old{'o', 'l', 'd'};
+    std::string hidden = Path("hidden.bmp");
+    WriteBytes(hidden, old);
+    ASSERT_TRUE(::SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_EQ(::GetFileAttributesA(hidden.c_str()) & FILE_ATTRIBUTE_HIDDEN, DWORD{FILE_ATTRIBUTE_HIDDEN});
+    SavePicture(Image(), hidden);
+    EXPECT_EQ(ReadBytes(hidden), ReadBytes(Path("known.bmp")));
+    EXPECT_EQ(::GetFileAttributesA(hidden.c_str()) & FILE_ATTRIBUTE_HIDDEN, DWORD{FILE_ATTRIBUTE_HIDDEN});
+
+    std::string readOnly = Path("readonly.bmp");
+    WriteBytes(readOnly, old);
+    ASSERT_TRUE(::SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(FailureOf([&] { SavePicture(Image(), readOnly); }),
+              L"ファイル " + std::wstring(readOnly.begin(), readOnly.end()) + L" を作成できません");
+    EXPECT_EQ(ReadBytes(readOnly), old);
+    EXPECT_NE(::GetFileAttributesA(readOnly.c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+    ::SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(BmpFiles, InAFolderClosedToNewFilesAWritableFileIsWrittenInPlace) {
+    InstallKnownPicture();
+    std::string shut = Path("shut"), inside = shut + "\\a.bmp", probe = shut + "\\probe";
+    ASSERT_TRUE(::CreateDirectoryA(shut.c_str(), nullptr));
+    WriteBytes(inside, {'o', 'l', 'd'});
+    ASSERT_TRUE(::SetFileAttributesA(shut.c_str(), FILE_ATTRIBUTE_READONLY));
+    const bool anyFolder = OwnedFile(::CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr)).valid();
+    std::wstring failure = anyFolder ? L"" : FailureOf([&] { SavePicture(Image(), inside); });
+    Bytes written = ReadBytes(inside);
+    ::DeleteFileA(probe.c_str());
+    ::SetFileAttributesA(shut.c_str(), FILE_ATTRIBUTE_DIRECTORY);
+    ::DeleteFileA(inside.c_str());
+    ::RemoveDirectoryA(shut.c_str());
+    if (anyFolder) GTEST_SKIP() << "run as the administrator, who may create files in any folder";
+    EXPECT_EQ(failure, L"");
+    EXPECT_EQ(written, ReadBytes(Path("known.bmp")));
 }
 
 }  // namespace

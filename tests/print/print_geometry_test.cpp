@@ -20,6 +20,8 @@ TEST(PrintGeometry, MarginsAndSizeFollowTheResolutionOffsetsAndScale) {
     EXPECT_EQ((PrintRect{708, 708, 5395, 4223}), ComputePrintRect(Metrics(600, 600), 320, 240, 50));
     // Non-square resolution.
     EXPECT_EQ((PrintRect{212, 425, 1618, 2534}), ComputePrintRect(Metrics(360, 720), 320, 240, 100));
+    // Unequal offsets: most printers leave less unprintable paper at the left than at the top.
+    EXPECT_EQ((PrintRect{182, 345, 1588, 2454}), ComputePrintRect(Metrics(360, 720, 30, 80), 320, 240, 100));
 }
 
 TEST(PrintGeometry, FractionsOfADevicePixelAreDroppedBeforeTheOffset) {

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include <gtest/gtest.h>
+
 #include "common/pump.h"
 
 namespace mt::test {
@@ -53,12 +55,38 @@ std::wstring WindowsPath(const std::string& unixPath) {
     return w;
 }
 
-void ForgetLastJob() { ::DeleteFileW(WindowsPath(PrintOutputPath()).c_str()); }
+namespace {
+
+// How much of the scheduler's error log was there when the last job was forgotten.
+std::size_t logSeen = 0;
+
+std::string SchedulerLog() {
+    const char* log = std::getenv("MOVETRAIL_CUPS_LOG");
+    return log ? ReadAll(WindowsPath(log)) : std::string();
+}
+
+// The scheduler's error line about a job since the last job was forgotten ("" when none).
+std::string JobFailure() {
+    std::string log = SchedulerLog();
+    std::istringstream lines(log.size() > logSeen ? log.substr(logSeen) : std::string());
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("E [", 0) == 0 && line.find("[Job ") != std::string::npos) return line;
+    return "";
+}
+
+}  // namespace
+
+void ForgetLastJob() {
+    ::DeleteFileW(WindowsPath(PrintOutputPath()).c_str());
+    logSeen = SchedulerLog().size();
+}
 
 std::string WaitForJob() {
     const std::wstring path = WindowsPath(PrintOutputPath());
-    std::string ps;
-    PumpUntil([&] { return EndsWithEof(ps = ReadAll(path)); }, 120000);
+    std::string ps, failure;
+    PumpUntil([&] { return EndsWithEof(ps = ReadAll(path)) || !(failure = JobFailure()).empty(); }, 120000);
+    // A job the scheduler gave up on fails the test at once, with its reason.
+    if (!failure.empty()) ADD_FAILURE() << "the print job failed in the scheduler: " << failure;
     return EndsWithEof(ps) ? ps : std::string();
 }
 

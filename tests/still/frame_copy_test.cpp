@@ -122,6 +122,19 @@ TEST_F(FrameCopy, AFailedPressReportsTheSystemTextAndLeavesTheTraceOff) {
     EXPECT_TRUE(hasText);
 }
 
+TEST_F(FrameCopy, AFailedCopyDuringATraceEndsTheTrace) {
+    Post(Panel1(), WM_LBUTTONDOWN, MK_LBUTTON, 50, 50);
+    ASSERT_NE(form->Panel1Dragging, 0);
+    // Forced: the next copy must create a still image the display cannot hold.
+    form->Image1->Picture.reset();
+    form->Image1->SetBounds(0, 0, 30000, 30000);
+    DialogWatcher report(L"Movetrail");
+    Post(Panel1(), WM_MOUSEMOVE, MK_LBUTTON, 60, 60);
+    ASSERT_TRUE(report.Wait());
+    EXPECT_EQ(::GetCapture(), nullptr);
+    EXPECT_EQ(form->Panel1Dragging, 0) << "every later move would repeat the failing copy and its report";
+}
+
 TEST_F(FrameCopy, AWindowWithoutADrawingSurfaceIsReported) {
     HWND gone = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ::DestroyWindow(gone);

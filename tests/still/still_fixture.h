@@ -15,9 +15,6 @@ namespace mt::test {
 
 constexpr std::uint32_t kWhite = 0xFFFFFF;
 
-// What the window shows in rect (its client pixels).
-Pixels ReadWindow(HWND wnd, const RECT& rect);
-Pixels ReadWindow(HWND wnd);
 // Draws a pattern of distinct colours straight onto the window's client area
 // (where the video would be drawn), different for each seed.
 void PaintPattern(HWND wnd, int width, int height, unsigned seed);
