@@ -14,7 +14,7 @@ mkdir -p "$(dirname "$out")"
 unset DISPLAY
 source scripts/wine-env.sh
 work=$(mktemp -d)
-trap 'touch "$work/done"; wait || true; movetrail_stop; rm -rf "$work"' EXIT
+trap 'touch "$work/done"; movetrail_stop; rm -rf "$work"' EXIT
 movetrail_start_display
 movetrail_prepare_prefix
 movetrail_start_wineserver
