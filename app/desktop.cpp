@@ -66,6 +66,7 @@ void TForm1::OpenFile(const std::wstring& name) {
     else OpenVideoNamed(*this, name);
 }
 
+// Runs when a key goes down while the focus is in the main window.
 bool TForm1::FormKeyDown(WORD key) {
     switch (key) {
     case VK_RIGHT: Button2Click(); return true;

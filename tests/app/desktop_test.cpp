@@ -12,6 +12,7 @@
 #include "common/form_fixture.h"
 #include "common/media.h"
 #include "common/pump.h"
+#include "imagefiles/picture_files.h"
 #include "win/handles.h"
 
 namespace mt::test {
@@ -105,6 +106,21 @@ TEST_F(Desktop, AClipNamedOutsideTheAnsiCodePageOpensByItsShortName) {
     Drop(kOnVideoPane, {name});
     ASSERT_TRUE(WaitForVideo());
     EXPECT_EQ(form->OpenDialog1->FileName, *ansi);
+}
+
+TEST_F(Desktop, APictureNamedOutsideTheAnsiCodePageLoadsAsTheKindItsLongNameSays) {
+    // A JPEG made by the program from a bitmap; its short name ends in .JPE.
+    Drop(kOnStillImagePane, {Wide(folder.Write("picture.bmp", SolidBmp(40, 30, {255, 0, 0})))});
+    ASSERT_TRUE(PumpUntil([&] { return StillWidth() == 40; }));
+    const std::string jpeg = folder.File("picture.jpeg");
+    SavePicture(*form->Image1, jpeg);
+    form->Image1->Picture.reset();
+    const std::wstring name = Wide(folder.Path()) + L"\\ผล.jpeg";
+    ASSERT_TRUE(::MoveFileW(Wide(jpeg).c_str(), name.c_str()));
+    ASSERT_TRUE(AnsiFileName(name));
+    EXPECT_NE(*AnsiFileName(name), WideToAnsi(name));
+    Drop(kOnStillImagePane, {name});
+    EXPECT_TRUE(PumpUntil([&] { return StillWidth() == 40; }));
 }
 
 TEST_F(Desktop, RightLeftAndHomeStepTheVideoWithTheFocusOnAButton) {
