@@ -36,7 +36,11 @@ std::wstring CommandLineFile() {
     int count = 0;
     LPWSTR* args = ::CommandLineToArgvW(::GetCommandLineW(), &count);
     OwnedLocal owner(args);
-    return args && count > 1 ? std::wstring(args[1]) : std::wstring();
+    if (!args || count < 2 || !*args[1]) return {};
+    // A name relative to the current folder is made whole, as a dialog gives it.
+    wchar_t full[MAX_PATH];
+    DWORD n = ::GetFullPathNameW(args[1], MAX_PATH, full, nullptr);
+    return n > 0 && n < MAX_PATH ? std::wstring(full, n) : std::wstring(args[1]);
 }
 
 bool IsStepKey(unsigned key) noexcept { return key == VK_RIGHT || key == VK_LEFT || key == VK_HOME; }

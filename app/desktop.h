@@ -5,7 +5,8 @@
 
 namespace mt {
 
-// The first argument of the program's command line, unquoted; empty when none.
+// The first argument of the program's command line, unquoted, as a full path;
+// empty when none.
 std::wstring CommandLineFile();
 
 // Whether a key pressed in the main window steps the video (Right, Left, Home).

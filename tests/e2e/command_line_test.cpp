@@ -64,7 +64,7 @@ TEST_F(CommandLine, APictureArgumentLoadsTheStillImage) {
     EXPECT_EQ(app.Close(), 0u);
 }
 
-TEST_F(CommandLine, AMissingFileGivesItsKindsMessageAndTheProgramStaysOpen) {
+TEST_F(CommandLine, AMissingClipGivesTheVideoMessageAndTheProgramStaysOpen) {
     ProgramSession app(Exe(), Quoted(AnsiToWide(folder.File("missing.avi"))));
     ASSERT_NE(app.Main(), nullptr);
     HWND message = app.WaitDialog([](HWND w) {
@@ -75,6 +75,24 @@ TEST_F(CommandLine, AMissingFileGivesItsKindsMessageAndTheProgramStaysOpen) {
     ASSERT_NE(message, nullptr) << WideToUtf8(app.OpenDialogs());
     EXPECT_TRUE(app.Press(message, IDOK));
     EXPECT_EQ(ProgramSession::Text(app.Main()), L"Movetrail");
+    EXPECT_EQ(app.Close(), 0u);
+}
+
+TEST_F(CommandLine, AMissingPictureNamedInTheCurrentFolderIsReportedByItsFullPath) {
+    wchar_t current[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, current);
+    std::wstring folder = current;
+    if (folder.back() != L'\\') folder += L'\\';
+    const std::wstring expected = L"ファイル " + folder + L"no-such-picture.bmp は開けません.";
+    ProgramSession app(Exe(), L"no-such-picture.bmp");
+    ASSERT_NE(app.Main(), nullptr);
+    HWND report = app.WaitDialog([&](HWND w) {
+        for (HWND c : Descendants(w))
+            if (WindowText(c) == expected) return true;
+        return false;
+    });
+    ASSERT_NE(report, nullptr) << WideToUtf8(app.OpenDialogs());
+    EXPECT_TRUE(app.Press(report, IDOK));
     EXPECT_EQ(app.Close(), 0u);
 }
 
