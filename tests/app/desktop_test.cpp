@@ -60,6 +60,7 @@ protected:
 };
 
 TEST_F(Desktop, AClipDroppedOnTheVideoPaneOpensAndTheVideoDialogOffersItNextTime) {
+    EXPECT_TRUE(::GetWindowLongW(form->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES) << "the desktop offers no drops";
     const std::string path = folder.WriteClip("clip.avi", clip);
     Drop(kOnVideoPane, {Wide(path)});
     ASSERT_TRUE(WaitForVideo());
