@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "app/desktop.h"
 #include "app/format.h"
 
 namespace mt {
@@ -49,9 +50,15 @@ void TApplication::HideHint() noexcept {
 }
 
 bool TApplication::TranslateForDialogs(MSG& msg) {
-    // Tab and arrow keys move the focus between the main window's buttons.
-    if (mainWindow_ && (msg.hwnd == mainWindow_ || ::IsChild(mainWindow_, msg.hwnd)))
+    if (mainWindow_ && (msg.hwnd == mainWindow_ || ::IsChild(mainWindow_, msg.hwnd))) {
+        // The stepping keys go to the main window wherever its focus is.
+        if (msg.message == WM_KEYDOWN && IsStepKey(static_cast<unsigned>(msg.wParam))) {
+            ::SendMessageW(mainWindow_, msg.message, msg.wParam, msg.lParam);
+            return true;
+        }
+        // Tab moves the focus between the main window's buttons.
         return ::IsDialogMessageW(mainWindow_, &msg) != FALSE;
+    }
     return false;
 }
 

@@ -47,6 +47,7 @@ TForm1::TForm1() {
     if (!Application.MainWindow()) Application.SetMainWindow(hwnd_);
     CreateControls();
     ConnectHandlers();
+    ::DragAcceptFiles(hwnd_, TRUE);
 }
 
 TForm1::~TForm1() {
@@ -221,6 +222,12 @@ LRESULT TForm1::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
             shown_ = true;
             FormShow();
         }
+        break;
+    case WM_DROPFILES:
+        FormDropFiles(reinterpret_cast<HDROP>(wp));
+        return 0;
+    case WM_KEYDOWN:
+        if (FormKeyDown(static_cast<WORD>(wp))) return 0;
         break;
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(FormFont());

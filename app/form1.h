@@ -1,6 +1,7 @@
 // The main window: its controls, the pane geometry and the user's handlers.
 #pragma once
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdint>
 #include <memory>
@@ -79,6 +80,8 @@ public:
 
     // Video.
     void Button6Click();
+    // Opens a video file chosen in the video dialog (ANSI code page), as 動画読込 does.
+    void OpenVideo(const std::string& fileName);
     void Button1Click();
     void Button5Click();
     void Button2Click();
@@ -97,11 +100,22 @@ public:
 
     // Picture files.
     void Button7Click();
+    // Loads a picture named in UTF-16 (dropped or on the command line) as
+    // 画像読込 loads the chosen file.
+    void OpenPicture(const std::wstring& name);
     void Button8Click();
 
     // Printing.
     void Button9Click();
     void Button10Click();
+
+    // Files from the desktop: dropped on the window, or named on the command
+    // line (run once the window is shown).
+    void FormDropFiles(HDROP drop);
+    void OpenFile(const std::wstring& name);
+    // Runs for a key pressed while the focus is in the main window: the arrow
+    // keys and Home step the video; false for any other key.
+    bool FormKeyDown(WORD key);
 
     static constexpr int kClientWidth = 680;
     static constexpr int kClientHeight = 366;

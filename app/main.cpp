@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/application.h"
+#include "app/desktop.h"
 #include "app/failure.h"
 #include "app/form1.h"
 
@@ -14,6 +15,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
         mt::Application.SetTitle(L"Movetrail");
         auto form = std::make_unique<mt::TForm1>();
         form->Show(showCommand);
+        if (std::wstring file = mt::CommandLineFile(); !file.empty()) mt::Guarded([&] { form->OpenFile(file); });
         exitCode = mt::Application.Run();
         form.reset();
     });

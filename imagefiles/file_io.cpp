@@ -36,9 +36,11 @@ private:
 OwnedFile OpenForReading(const std::string& path) {
     OwnedFile f(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!f.valid()) throw EFOpenError(Format(L"ファイル %s は開けません", {AnsiToWide(path)}));
+    if (!f.valid()) CannotOpen(AnsiToWide(path));
     return f;
 }
+
+void CannotOpen(const std::wstring& name) { throw EFOpenError(Format(L"ファイル %s は開けません", {name})); }
 
 std::uint64_t FileLength(HANDLE file) {
     LARGE_INTEGER size{};

@@ -14,6 +14,8 @@ namespace mt {
 // Opens a file for reading, shared with other readers, writers denied.
 // Throws EFOpenError "ファイル %s は開けません".
 OwnedFile OpenForReading(const std::string& path);
+// Throws EFOpenError "ファイル %s は開けません" with the name as the user knows it.
+[[noreturn]] void CannotOpen(const std::wstring& name);
 std::uint64_t FileLength(HANDLE file);
 void SeekTo(HANDLE file, std::uint64_t offset);
 // Reads exactly n bytes; a short read throws EReadError.

@@ -10,6 +10,11 @@ namespace mt {
 // ".BMP" reads a bitmap file, ".JPEG"/".JPG" a JPEG file (upper-cased
 // extension); any other extension does nothing.
 void LoadPicture(TImage& image, const std::string& path);
+// The same, the extension taken from the name the user gave (a long name whose
+// short name is path).
+void LoadPicture(TImage& image, const std::string& path, const std::wstring& named);
+// Whether a name's extension is one that LoadPicture reads.
+bool IsPictureName(const std::wstring& name);
 
 // ".BMP" writes a bitmap file (nothing when the pane holds no picture),
 // ".JPEG"/".JPG" a JPEG file at quality 70; any other extension does nothing.

@@ -1,8 +1,10 @@
 // The main window's picture-file handlers: loading and saving the still image.
+#include "app/errors.h"
 #include "app/form1.h"
 #include "app/paths.h"
 #include "app/text.h"
 #include "imagefiles/bmp_io.h"
+#include "imagefiles/file_io.h"
 #include "imagefiles/jpeg_image.h"
 #include "imagefiles/picture_files.h"
 
@@ -19,8 +21,23 @@ TBitmap& StillBitmap(TImage& image) {
 
 }  // namespace
 
+// Reads the file at path as the kind its upper-cased extension ext names.
+void LoadPictureOfKind(TImage& image, const std::string& path, const std::string& ext);
+
 void LoadPicture(TImage& image, const std::string& path) {
-    std::string ext = UpperAscii(ExtensionOf(path));
+    LoadPictureOfKind(image, path, UpperAscii(ExtensionOf(path)));
+}
+
+void LoadPicture(TImage& image, const std::string& path, const std::wstring& named) {
+    LoadPictureOfKind(image, path, UpperAscii(ExtensionOf(WideToAnsi(named))));
+}
+
+bool IsPictureName(const std::wstring& name) {
+    std::string ext = UpperAscii(ExtensionOf(WideToAnsi(name)));
+    return ext == ".BMP" || IsJpegExtension(ext);
+}
+
+void LoadPictureOfKind(TImage& image, const std::string& path, const std::string& ext) {
     if (ext == ".BMP") {
         TBitmap& still = StillBitmap(image);
         image.Invalidate();
@@ -53,6 +70,16 @@ void SavePicture(TImage& image, const std::string& path) {
 void TForm1::Button7Click() {
     if (!OpenPictureDialog1->Execute(hwnd_)) return;
     LoadPicture(*Image1, OpenPictureDialog1->FileName);
+}
+
+void TForm1::OpenPicture(const std::wstring& name) {
+    std::optional<std::string> path = AnsiFileName(name);
+    if (!path) CannotOpen(name);
+    try {
+        LoadPicture(*Image1, *path, name);
+    } catch (const EFOpenError&) {
+        CannotOpen(name);
+    }
 }
 
 // Runs when Button8 ("保存") is clicked.

@@ -1,27 +1,39 @@
 #!/usr/bin/env bash
-# Starts the built program on a private Xvfb display and saves a screenshot of
-# its main window to docs/main-window.png.
+# Remakes docs/main-window.png from a real session on a private Xvfb display: the
+# demo clip opened from the command line and stepped, the moving ball traced into
+# the still image, the readouts showing a position and a measured drag
+# (tools/screenshot_session.cpp drives the program).
+#   scripts/screenshot.sh [OUT.png]   (build folder: MOVETRAIL_BUILD, default build/mingw)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 out="${1:-$root/docs/main-window.png}"
+build="$root/${MOVETRAIL_BUILD:-build/mingw}"
+cmake --build "$build" --target movetrail demo_clip screenshot_session >/dev/null
 mkdir -p "$(dirname "$out")"
 unset DISPLAY
 source scripts/wine-env.sh
-trap movetrail_stop EXIT
+work=$(mktemp -d)
+trap 'touch "$work/done"; movetrail_stop; rm -rf "$work"' EXIT
 movetrail_start_display
 movetrail_prepare_prefix
 movetrail_start_wineserver
-(cd build/mingw && wine ./movetrail.exe >/dev/null 2>&1 &)
-# Wait for the window to appear (bounded), then let it paint.
-for _ in $(seq 1 120); do
-  if xwininfo -root -tree 2>/dev/null | grep -q '"Movetrail"'; then break; fi
-  sleep 0.5
-done
 # Keep the pointer off the controls so no hover hint covers them.
 xdotool mousemove 0 0 || true
-sleep 3
+wine "$build/tests/screenshot_session.exe" "$(winepath -w "$build/movetrail.exe")" \
+  "$(winepath -w "$build/demo.avi")" "$(winepath -w "$work/ready")" "$(winepath -w "$work/done")" &
+session=$!
+# The session says when the window shows it all (bounded).
+for _ in $(seq 1 240); do
+  if [ -f "$work/ready" ] || ! kill -0 "$session" 2>/dev/null; then break; fi
+  sleep 0.5
+done
+if [ ! -f "$work/ready" ]; then
+  echo "the session did not get ready" >&2
+  exit 1
+fi
 id=$(xwininfo -root -tree | grep '"Movetrail"' | head -n 1 | awk '{print $1}')
 import -window "$id" "$out"
-wine cmd.exe /c "taskkill /im movetrail.exe" >/dev/null 2>&1 || true
+touch "$work/done"
+wait "$session"
 echo "saved $out"

@@ -10,9 +10,15 @@ namespace mt {
 // Runs when 動画読込 is clicked: opens a video into the video pane and plays it.
 void TForm1::Button6Click() {
     if (!OpenDialog1->Execute(hwnd_)) return;
-    if (!FileExists(OpenDialog1->FileName)) return;
+    OpenVideo(OpenDialog1->FileName);
+}
+
+// What follows the video dialog once a file was chosen, also run for a video
+// dropped on the window or named on the command line.
+void TForm1::OpenVideo(const std::string& fileName) {
+    if (!FileExists(fileName)) return;
     try {
-        MediaPlayer1->FileName = OpenDialog1->FileName;
+        MediaPlayer1->FileName = fileName;
         MediaPlayer1->OpenDevice();
     } catch (...) {
         ShowMessage(L"そのファイルは開けません");

@@ -1,6 +1,7 @@
 // Small owners for Windows handles: each closes its handle exactly once.
 #pragma once
 #include <windows.h>
+#include <shellapi.h>
 #include <utility>
 
 namespace mt {
@@ -33,6 +34,8 @@ inline void CloseFileHandle(HANDLE h) noexcept {
 inline void CloseGlobal(HGLOBAL h) noexcept { ::GlobalFree(h); }
 inline void CloseIcon(HICON h) noexcept { ::DestroyIcon(h); }
 inline void CloseWindowHandle(HWND h) noexcept { ::DestroyWindow(h); }
+inline void CloseDrop(HDROP h) noexcept { ::DragFinish(h); }
+inline void CloseLocal(HLOCAL h) noexcept { ::LocalFree(h); }
 
 using OwnedBitmap = Owned<HBITMAP, &CloseGdiObject>;
 using OwnedBrush = Owned<HBRUSH, &CloseGdiObject>;
@@ -44,6 +47,8 @@ using OwnedMemDC = Owned<HDC, &CloseDC>;        // CreateCompatibleDC / CreateDC
 using OwnedGlobal = Owned<HGLOBAL, &CloseGlobal>;
 using OwnedIcon = Owned<HICON, &CloseIcon>;
 using OwnedWindow = Owned<HWND, &CloseWindowHandle>;
+using OwnedDrop = Owned<HDROP, &CloseDrop>;     // the files of one WM_DROPFILES
+using OwnedLocal = Owned<HLOCAL, &CloseLocal>;  // LocalAlloc'd by the system for the caller
 
 // A file handle (INVALID_HANDLE_VALUE means none).
 class OwnedFile {

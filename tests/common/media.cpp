@@ -5,6 +5,7 @@
 
 #include <stdexcept>
 
+#include "app/text.h"
 #include "win/handles.h"
 
 namespace mt::test {
@@ -22,13 +23,17 @@ MediaFolder::MediaFolder() {
 }
 
 MediaFolder::~MediaFolder() {
-    WIN32_FIND_DATAA fd;
-    HANDLE find = ::FindFirstFileA((path_ + "\\*").c_str(), &fd);
+    // Wide names: a test may name files outside the ANSI code page.
+    const std::wstring folder = AnsiToWide(path_) + L"\\";
+    WIN32_FIND_DATAW fd;
+    HANDLE find = ::FindFirstFileW((folder + L"*").c_str(), &fd);
     if (find != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = fd.cFileName;
-            if (name != "." && name != "..") ::DeleteFileA(File(name).c_str());
-        } while (::FindNextFileA(find, &fd));
+            std::wstring name = fd.cFileName;
+            if (name == L"." || name == L"..") continue;
+            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ::RemoveDirectoryW((folder + name).c_str());
+            else ::DeleteFileW((folder + name).c_str());
+        } while (::FindNextFileW(find, &fd));
         ::FindClose(find);
     }
     ::RemoveDirectoryA(path_.c_str());
@@ -146,6 +151,32 @@ std::vector<std::uint8_t> SilentWave(int milliseconds) {
     tag("data");
     put(samples, 4);
     b.insert(b.end(), samples, 0x80);
+    return b;
+}
+
+std::vector<std::uint8_t> SolidBmp(int width, int height, media::Rgb colour) {
+    const std::uint32_t stride = (static_cast<std::uint32_t>(width) * 3 + 3) / 4 * 4, pixels = stride * height;
+    std::vector<std::uint8_t> b(54 + pixels, 0);
+    auto put32 = [&](size_t at, std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    };
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(2, static_cast<std::uint32_t>(b.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<std::uint32_t>(width));
+    put32(22, static_cast<std::uint32_t>(height));
+    b[26] = 1;   // planes
+    b[28] = 24;  // bits per pixel
+    put32(34, pixels);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            std::uint8_t* p = &b[54 + y * stride + x * 3];
+            p[0] = colour.b;
+            p[1] = colour.g;
+            p[2] = colour.r;
+        }
     return b;
 }
 

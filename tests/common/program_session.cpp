@@ -56,9 +56,10 @@ std::wstring BuildFolder() {
     return path;
 }
 
-ProgramSession::ProgramSession(const std::wstring& exe) {
+ProgramSession::ProgramSession(const std::wstring& exe, const std::wstring& arguments) {
     STARTUPINFOW si{sizeof si};
     std::wstring cmd = L"\"" + exe + L"\"";
+    if (!arguments.empty()) cmd += L" " + arguments;
     if (!::CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_)) return;
     const std::function<bool(HWND)> isForm = [](HWND w) { return ClassName(w) == L"TForm1"; };
     PumpUntil([&] { return (main_ = FindOf(pi_.dwProcessId, nullptr, isForm)) != nullptr; }, 60000);

@@ -15,8 +15,9 @@ std::wstring BuildFolder();
 
 class ProgramSession {
 public:
-    // Starts the program in its own folder and waits for its main window.
-    explicit ProgramSession(const std::wstring& exe);
+    // Starts the program in its own folder, with the arguments given after its
+    // name on the command line, and waits for its main window.
+    explicit ProgramSession(const std::wstring& exe, const std::wstring& arguments = L"");
     // Attaches to the main window shown by this very process on another thread
     // (waited for, bounded); the session then never ends the process.
     struct InThisProcess {};
