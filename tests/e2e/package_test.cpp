@@ -12,37 +12,11 @@
 #include "app/text.h"
 #include "common/program_session.h"
 #include "common/pump.h"
+#include "common/unix_shell.h"
 #include "e2e/picture_read.h"
 
 namespace mt::test {
 namespace {
-
-// The Unix path of a folder on Wine's Z: drive; empty for any other.
-std::string UnixPath(const std::wstring& windows) {
-    if (windows.size() < 3 || (windows[0] != L'Z' && windows[0] != L'z') || windows[1] != L':') return "";
-    std::string out;
-    for (wchar_t c : windows.substr(2)) out.push_back(c == L'\\' ? '/' : static_cast<char>(c));
-    return out;
-}
-
-// Runs a Unix shell script to its end (Wine starts Unix programs itself); its
-// exit status, or -1 when it did not finish within the bound.
-int RunUnix(const std::string& script, const std::string& statusFile) {
-    const std::wstring status = L"Z:" + AnsiToWide(statusFile);
-    ::DeleteFileW(status.c_str());
-    std::string line = "/bin/sh -c \"(" + script + "); echo $? > '" + statusFile + ".part' && mv '" + statusFile +
-                       ".part' '" + statusFile + "'\"";
-    std::wstring wline = AnsiToWide(line);
-    STARTUPINFOW si{sizeof si};
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(L"Z:\\bin\\sh", wline.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return -1;
-    ::CloseHandle(pi.hThread);
-    ::CloseHandle(pi.hProcess);
-    if (!PumpUntil([&] { return ::GetFileAttributesW(status.c_str()) != INVALID_FILE_ATTRIBUTES; }, 600000)) return -1;
-    std::vector<std::uint8_t> bytes = FileBytes(WideToAnsi(status));
-    return std::atoi(std::string(bytes.begin(), bytes.end()).c_str());
-}
 
 std::vector<std::wstring> FilesIn(const std::wstring& folder) {
     std::vector<std::wstring> names;
@@ -64,7 +38,7 @@ TEST(ReleasePackage, UnpacksIntoAFolderWhoseProgramStartsAndOpensTheDemoClip) {
     const std::string zip = build + "/Movetrail-1.0.0-win32.zip";
     ASSERT_EQ(RunUnix("cmake --build '" + build + "' --target package >'" + build + "/package-check.log' 2>&1 && rm -rf '" +
                           unpacked + "' && mkdir '" + unpacked + "' && cd '" + unpacked + "' && unzip -q '" + zip + "'",
-                      build + "/package-check.status"),
+                      build + "/package-check.status", 600000),
               0)
         << "see " << build << "/package-check.log";
 

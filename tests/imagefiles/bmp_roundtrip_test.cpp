@@ -1,7 +1,9 @@
 // BMP files read into the still image and written back: the file layout for
 // every origin of the picture.
 #include "imagefiles/picture_files.h"
+#include "app/text.h"
 #include "common/pixels.h"
+#include "common/unix_shell.h"
 #include "picture_files_fixture.h"
 #include "win/handles.h"
 
@@ -284,12 +286,13 @@ TEST_F(BmpFiles, InAFolderClosedToNewFilesAWritableFileIsWrittenInPlace) {
     std::string shut = Path("shut"), inside = shut + "\\a.bmp", probe = shut + "\\probe";
     ASSERT_TRUE(::CreateDirectoryA(shut.c_str(), nullptr));
     WriteBytes(inside, {'o', 'l', 'd'});
-    ASSERT_TRUE(::SetFileAttributesA(shut.c_str(), FILE_ATTRIBUTE_READONLY));
+    const std::string unixShut = UnixPath(AnsiToWide(shut)), status = UnixPath(AnsiToWide(folder)) + "/chmod";
+    ASSERT_EQ(RunUnix("chmod a-w '" + unixShut + "'", status), 0);
     const bool anyFolder = OwnedFile(::CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr)).valid();
     std::wstring failure = anyFolder ? L"" : FailureOf([&] { SavePicture(Image(), inside); });
     Bytes written = ReadBytes(inside);
+    RunUnix("chmod u+w '" + unixShut + "'", status);
     ::DeleteFileA(probe.c_str());
-    ::SetFileAttributesA(shut.c_str(), FILE_ATTRIBUTE_DIRECTORY);
     ::DeleteFileA(inside.c_str());
     ::RemoveDirectoryA(shut.c_str());
     if (anyFolder) GTEST_SKIP() << "run as the administrator, who may create files in any folder";

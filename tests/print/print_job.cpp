@@ -25,34 +25,11 @@ bool EndsWithEof(std::string s) {
     return s.size() >= 5 && s.compare(s.size() - 5, 5, "%%EOF") == 0;
 }
 
-// Runs a Unix shell command (Wine starts Unix programs itself) and waits,
-// pumping, until it has touched its done-file.
-bool RunUnix(const std::string& command, const std::string& doneFile) {
-    const std::wstring done = WindowsPath(doneFile);
-    ::DeleteFileW(done.c_str());
-    std::string line = "/bin/sh -c \"" + command + "; touch '" + doneFile + "'\"";
-    std::wstring wline(line.begin(), line.end());
-    STARTUPINFOW si{sizeof si};
-    PROCESS_INFORMATION pi{};
-    if (!::CreateProcessW(L"Z:\\bin\\sh", wline.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &si, &pi))
-        return false;
-    if (pi.hThread) ::CloseHandle(pi.hThread);
-    if (pi.hProcess) ::CloseHandle(pi.hProcess);
-    return PumpUntil([&] { return ::GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 120000);
-}
-
 }  // namespace
 
 std::string PrintOutputPath() {
     const char* p = std::getenv("MOVETRAIL_PRINT_OUTPUT");
     return p ? p : "";
-}
-
-std::wstring WindowsPath(const std::string& unixPath) {
-    std::wstring w = L"Z:";
-    for (char c : unixPath) w.push_back(c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c)));
-    return w;
 }
 
 namespace {
@@ -121,7 +98,7 @@ RenderedPage RenderLastJob(int dpi) {
     ::DeleteFileW(WindowsPath(ppm).c_str());
     std::string cmd = "gs -q -dSAFER -dBATCH -dNOPAUSE -dFirstPage=1 -dLastPage=1 -sDEVICE=ppmraw -r" +
                       std::to_string(dpi) + " -sOutputFile='" + ppm + "' '" + ps + "' >/dev/null 2>&1";
-    if (!RunUnix(cmd, ppm + ".done")) return page;
+    if (RunUnix(cmd, ppm + ".done") == -1) return page;
     std::string data = ReadAll(WindowsPath(ppm));
     std::istringstream in(data);
     std::string magic;

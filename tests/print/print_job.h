@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "common/unix_shell.h"
+
 namespace mt::test {
 
 // The Unix path of the queue's job file (from MOVETRAIL_PRINT_OUTPUT); empty
 // when the test command set up no queue.
 std::string PrintOutputPath();
-// The same path as Wine sees it.
-std::wstring WindowsPath(const std::string& unixPath);
 
 // Removes the last job's file, so the next WaitForJob sees only a new job.
 void ForgetLastJob();
