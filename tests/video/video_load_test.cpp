@@ -282,4 +282,3 @@ TEST_F(VideoFormTest, APhoneClipConvertedToCinepakStepsFrameByFrame) {
 
 }  // namespace
 }  // namespace mt::test
-
