@@ -190,6 +190,11 @@ TEST_F(VideoFormTest, AnMpegClipPlaysThroughItsOwnDevice) {
     EXPECT_EQ(form->Pane2Width, 160);
     EXPECT_GT(form->MediaPlayer1->QueryLength(), 0);
     EXPECT_EQ(FrameCountText, Format(L"%.5d", {static_cast<long long>(form->MediaPlayer1->QueryLength())}));
+    // The program cannot decode its frames itself: stepping goes on without a word.
+    DialogWatcher message(L"Movetrail", IDOK, 3000);
+    Click(form->Button4);
+    Click(form->Button2);
+    EXPECT_FALSE(message.Wait()) << "a message came up on stepping";
 }
 
 // Whether the file can be opened unshared: nothing, in this process or another, holds it open.
