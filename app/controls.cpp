@@ -244,6 +244,7 @@ LRESULT TPanel::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_PAINT: {
         PaintDC dc(hwnd_);
         PaintPanel(dc.get());
+        if (OnPaint) OnPaint(dc.get());
         return 0;
     }
     case WM_COMMAND:

@@ -93,6 +93,8 @@ public:
     // Draws the panel's own look (background, bevels, centred caption) into dc,
     // whose origin is the panel's top-left corner.
     void PaintPanel(HDC dc) const;
+    // Draws over the panel's own look on every repaint (what the panel shows inside).
+    std::function<void(HDC)> OnPaint;
 
 protected:
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;

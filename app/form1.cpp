@@ -137,6 +137,10 @@ void TForm1::ConnectHandlers() {
     Panel1->OnMouseDown = [this](TMouseButton b, TShiftState s, int x, int y) { Panel1MouseDown(b, s, x, y); };
     Panel1->OnMouseMove = [this](TShiftState s, int x, int y) { Panel1MouseMove(s, x, y); };
     Panel1->OnMouseUp = [this](TMouseButton b, TShiftState s, int x, int y) { Panel1MouseUp(b, s, x, y); };
+    // A repaint while the video stands still keeps its frame where the device leaves that to the program.
+    Panel1->OnPaint = [this](HDC dc) {
+        if (MediaPlayer1) MediaPlayer1->PaintStoppedFrame(dc);
+    };
     Image1->OnMouseDown = [this](TMouseButton b, TShiftState s, int x, int y) { Image1MouseDown(b, s, x, y); };
     Image1->OnMouseMove = [this](TShiftState s, int x, int y) { Image1MouseMove(s, x, y); };
     Image1->OnMouseUp = [this](TMouseButton b, TShiftState s, int x, int y) { Image1MouseUp(b, s, x, y); };

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds one measurement program in build/NAME and runs it under Wine with that
 # build's own Wine prefix, an Xvfb display and a print queue of its own.
-#   bash bench/run.sh NAME soak|trace_bench|picture_bench [arguments...]
+#   bash bench/run.sh NAME soak|trace_bench|picture_bench|step_bench [arguments...]
 #   (soak: [traceEvents pictureCycles prints videoLoads])
 # Set-up (packages, libjpeg-turbo) must have been done once by scripts/test.sh.
 set -euo pipefail

@@ -1,7 +1,8 @@
 # Sourced by the run and test scripts: the Wine environment Movetrail runs in.
 # Sets WINEPREFIX (private, in the build tree), WINEDEBUG, the Japanese locale,
-# starts an Xvfb display when none is given, prepares the prefix once (fonts mapped)
-# and keeps one wineserver alive for the session.
+# starts an Xvfb display when none is given, prepares the prefix once (fonts
+# mapped, phone clip names given to the MPEG device) and keeps one wineserver
+# alive for the session.
 movetrail_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export WINEPREFIX="${WINEPREFIX:-$movetrail_root/build/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"
@@ -19,13 +20,21 @@ movetrail_start_display() {
   export DISPLAY=":$n"
 }
 
+# The preparation's version, kept in the prefix's marker: a prefix prepared by an
+# older version gets the newer steps (registry imports may be repeated).
+movetrail_prefix_version=2
+
 movetrail_prepare_prefix() {
-  if [ -f "$WINEPREFIX/.movetrail-ready" ]; then return 0; fi
+  local marker="$WINEPREFIX/.movetrail-ready"
+  if [ -f "$marker" ] && [ "$(cat "$marker")" = "$movetrail_prefix_version" ]; then return 0; fi
   mkdir -p "$WINEPREFIX"
-  wineboot -i >/dev/null 2>&1 || true
-  wineserver -w
+  # A marker (of any version) means the prefix was made already.
+  if [ ! -f "$marker" ]; then
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+  fi
   # Map the window font and the Japanese UI fonts onto the installed IPA fonts.
-  local reg="$WINEPREFIX/movetrail-fonts.reg"
+  local reg="$WINEPREFIX/movetrail-prefix.reg"
   {
     printf 'Windows Registry Editor Version 5.00\r\n\r\n'
     printf '[HKEY_CURRENT_USER\\Software\\Wine\\Fonts\\Replacements]\r\n'
@@ -35,10 +44,17 @@ movetrail_prepare_prefix() {
     printf '"MS Gothic"="IPAGothic"\r\n'
     printf '"MS UI Gothic"="IPAPGothic"\r\n'
     printf '\r\n'
+    # Phone clips go to the MPEG device (DirectShow, with GStreamer behind it),
+    # as on Windows; Wine's own list has no entry for them.
+    printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\MCI Extensions]\r\n'
+    printf '"mp4"="MPEGVideo"\r\n'
+    printf '"m4v"="MPEGVideo"\r\n'
+    printf '"mov"="MPEGVideo"\r\n'
+    printf '\r\n'
   } | iconv -f UTF-8 -t UTF-16LE | { printf '\xff\xfe'; cat; } >"$reg"
   wine regedit /S "$(winepath -w "$reg" 2>/dev/null)" >/dev/null 2>&1 || true
   wineserver -w
-  touch "$WINEPREFIX/.movetrail-ready"
+  echo "$movetrail_prefix_version" >"$marker"
 }
 
 movetrail_start_wineserver() {

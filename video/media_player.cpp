@@ -112,6 +112,7 @@ void TMediaPlayer::RefreshButtons() { QueryMode(); }
 
 void TMediaPlayer::OpenDevice() {
     if (deviceOpen_) CloseDevice();
+    frames_.Close();
     MCI_OPEN_PARMSA p{};
     char noType[1] = "";  // the device is chosen from the file; no flag announces the name
     std::string element = FileName;
@@ -138,6 +139,8 @@ void TMediaPlayer::OpenDevice() {
         GetDestinationRect(dest);
         displayWidth_ = dest.right - dest.left;
         displayHeight_ = dest.bottom - dest.top;
+        // A clip that cannot be decoded here simply shows no frame after a step.
+        if (!TFrameDisplay::DeviceDrawsSteppedFrames()) frames_.Open(FileName);
     }
     RefreshButtons();
 }
@@ -147,6 +150,7 @@ void TMediaPlayer::CloseDevice() {
     MCI_GENERIC_PARMS p{};
     p.dwCallback = reinterpret_cast<DWORD_PTR>(NoticeWindow());
     if (Send(MCI_CLOSE, MCI_WAIT, &p) == 0) {
+        frames_.Close();
         deviceOpen_ = false;
         deviceId_ = 0;
     }
@@ -190,7 +194,7 @@ void TMediaPlayer::StepForward() {
     MCI_ANIM_STEP_PARMS p{};
     p.dwCallback = reinterpret_cast<DWORD_PTR>(NoticeWindow());
     p.dwFrames = static_cast<DWORD>(StepFrames);
-    Send(MCI_STEP, MCI_WAIT | kStepFrames, &p);
+    if (Send(MCI_STEP, MCI_WAIT | kStepFrames, &p) == 0) ShowSteppedFrame();
 }
 
 void TMediaPlayer::StepBackward() {
@@ -199,7 +203,7 @@ void TMediaPlayer::StepBackward() {
     MCI_ANIM_STEP_PARMS p{};
     p.dwCallback = reinterpret_cast<DWORD_PTR>(NoticeWindow());
     p.dwFrames = static_cast<DWORD>(StepFrames);
-    Send(MCI_STEP, MCI_WAIT | kStepFrames | kStepReverse, &p);
+    if (Send(MCI_STEP, MCI_WAIT | kStepFrames | kStepReverse, &p) == 0) ShowSteppedFrame();
 }
 
 void TMediaPlayer::SeekToStart() {
@@ -207,7 +211,7 @@ void TMediaPlayer::SeekToStart() {
     QueryTimeFormat();  // a device counting tracks would seek by tracks; no video device does
     MCI_SEEK_PARMS p{};
     p.dwCallback = reinterpret_cast<DWORD_PTR>(NoticeWindow());
-    Send(MCI_SEEK, MCI_WAIT | MCI_SEEK_TO_START, &p);
+    if (Send(MCI_SEEK, MCI_WAIT | MCI_SEEK_TO_START, &p) == 0) ShowSteppedFrame();
 }
 
 void TMediaPlayer::SeekTo(std::int32_t position) {
@@ -215,7 +219,17 @@ void TMediaPlayer::SeekTo(std::int32_t position) {
     MCI_SEEK_PARMS p{};
     p.dwCallback = reinterpret_cast<DWORD_PTR>(NoticeWindow());
     p.dwTo = static_cast<DWORD>(position);
-    Send(MCI_SEEK, MCI_WAIT | MCI_TO, &p);
+    if (Send(MCI_SEEK, MCI_WAIT | MCI_TO, &p) == 0) ShowSteppedFrame();
+}
+
+void TMediaPlayer::ShowSteppedFrame() {
+    if (!display_ || !frames_.IsOpen()) return;
+    WindowDC dc(display_);
+    if (dc) frames_.DrawCurrent(deviceId_, dc.get(), destination_, true);
+}
+
+void TMediaPlayer::PaintStoppedFrame(HDC dc) {
+    if (display_ && frames_.IsOpen()) frames_.DrawCurrent(deviceId_, dc, destination_, false);
 }
 
 namespace {
@@ -250,7 +264,7 @@ void TMediaPlayer::GetDestinationRect(RECT& rect) {
     if (!deviceOpen_ || !hasVideo_) return;
     MCI_ANIM_RECT_PARMS p{};
     // A failed query leaves the caller's rectangle as it was rather than 0 x 0.
-    if (Send(MCI_WHERE, kWhereDestination, &p) == 0) rect = p.rc;
+    if (Send(MCI_WHERE, kWhereDestination, &p) == 0) rect = destination_ = p.rc;
 }
 
 void TMediaPlayer::SetDestinationRect(const RECT& rect) {
@@ -261,7 +275,7 @@ void TMediaPlayer::SetDestinationRect(const RECT& rect) {
         p.rc.right = displayWidth_;
         p.rc.bottom = displayHeight_;
     }
-    Send(MCI_PUT, kPutDestination, &p);
+    if (Send(MCI_PUT, kPutDestination, &p) == 0) destination_ = p.rc;
 }
 
 std::wstring TMediaPlayer::ErrorText() {

@@ -9,6 +9,7 @@
 #include <functional>
 #include <string>
 
+#include "video/frame_display.h"
 #include "video/mci.h"
 #include "win/handles.h"
 
@@ -84,6 +85,11 @@ public:
     // nothing without an open device that has video.
     void GetDestinationRect(RECT& rect);
     void SetDestinationRect(const RECT& rect);
+    // Draws the frame at the device's position into the display window's dc at the
+    // destination rectangle, unless the device plays, where the device does not
+    // draw stepped frames itself (a repaint of the display window while stopped).
+    void PaintStoppedFrame(HDC dc);
+
     // The platform's text for LastError.
     std::wstring ErrorText();
 
@@ -96,6 +102,8 @@ private:
     bool Capability(DWORD item);
     void RefreshButtons();
     void TakeNotice(WPARAM code);
+    // After a step or seek has succeeded: the frame there, where the device does not draw it.
+    void ShowSteppedFrame();
     static LRESULT CALLBACK NoticeProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
 
     HWND owner_;
@@ -108,6 +116,8 @@ private:
     std::int32_t displayWidth_ = 0, displayHeight_ = 0;
     DWORD lastError_ = 0;
     TMPNotifyValues notifyResult_ = TMPNotifyValues::nvSuccessful;
+    RECT destination_{};    // as last read from or given to the device
+    TFrameDisplay frames_;  // open only where the device does not draw stepped frames
 };
 
 }  // namespace mt

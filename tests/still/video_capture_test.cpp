@@ -112,6 +112,101 @@ TEST_F(VideoCapture, TraceOverAPlayingClipCollectsPatchesOfSuccessiveFrames) {
     EXPECT_EQ(wrong, 0) << "pixels outside the patches stay white";
 }
 
+// A clip colour as the screen shows it, 0xRRGGBB.
+std::uint32_t Shown(media::Rgb c) {
+    media::Rgb s = media::ShownColor(c);
+    return (std::uint32_t{s.r} << 16) | (s.g << 8) | s.b;
+}
+
+// Frame f of a ball clip is what the pixels say: the ball's left and right
+// columns are ball, the columns just outside them background.
+::testing::AssertionResult ShowsBallOfFrame(const Pixels& shown, const media::BallClip& clip, int f) {
+    auto r = clip.BallAt(f);
+    int y = (r.top + r.bottom) / 2;
+    std::uint32_t ball = Shown(clip.ball), back = Shown(clip.background);
+    bool ok = shown.At(r.left, y) == ball && shown.At(r.right - 1, y) == ball && shown.At(r.right, y) == back &&
+              (r.left == 0 || shown.At(r.left - 1, y) == back);
+    if (ok) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "the ball of frame " << f << " is not at " << r.left << ".." << r.right
+                                         << ": " << std::hex << shown.At(r.left, y) << " " << shown.At(r.right, y);
+}
+
+// A moving ball clip, loaded, played past its first frames and stopped.
+class SteppedCapture : public VideoCapture {
+protected:
+    void SetUp() override {
+        VideoCapture::SetUp();
+        clip.frames = 30;
+        clip.framesPerSecond = 10;
+        Load(folder.WriteClip("moving.avi", clip));
+        ASSERT_TRUE(PumpUntil([&] { return form->MediaPlayer1->QueryPosition() >= 6; }, 20000));
+        form->Button5Click();
+    }
+    media::BallClip clip;
+};
+
+TEST_F(SteppedCapture, FirstFrameAndStepsShowTheirFrameInThePane) {
+    form->Button4Click();
+    EXPECT_TRUE(ShowsBallOfFrame(ReadWindow(Panel1()), clip, 0)) << "after 最初のフレーム";
+    form->Button2Click();
+    form->Button2Click();
+    EXPECT_TRUE(ShowsBallOfFrame(ReadWindow(Panel1()), clip, 2)) << "after two steps forward";
+    form->Button3Click();
+    EXPECT_TRUE(ShowsBallOfFrame(ReadWindow(Panel1()), clip, 1)) << "after a step back";
+    EXPECT_EQ(form->MediaPlayer1->QueryPosition(), 1);
+}
+
+TEST_F(SteppedCapture, ARepaintWhileStoppedKeepsTheSteppedFrame) {
+    form->Button4Click();
+    form->Button2Click();
+    form->OpenDialog1Close();  // what a closing dialog does to the window
+    Pump();
+    EXPECT_TRUE(ShowsBallOfFrame(ReadWindow(Panel1()), clip, 1)) << "after the invalidation";
+    ::ShowWindow(form->Handle(), SW_MINIMIZE);
+    Pump();
+    ::ShowWindow(form->Handle(), SW_RESTORE);
+    ::UpdateWindow(form->Handle());
+    Pump();
+    EXPECT_TRUE(ShowsBallOfFrame(ReadWindow(Panel1()), clip, 1)) << "after a restore from minimised";
+    // Playing on draws the following frames again.
+    form->Button1Click();
+    EXPECT_TRUE(PumpUntil([&] {
+        Pixels shown = ReadWindow(Panel1());
+        for (int f = 4; f < clip.frames; ++f)
+            if (ShowsBallOfFrame(shown, clip, f)) return true;
+        return false;
+    }, 20000)) << "frames are drawn while playing";
+}
+
+TEST_F(SteppedCapture, ATraceAndAWholeFrameCopyAfterSteppingTakeTheSteppedFrame) {
+    form->Button4Click();
+    form->Button2Click();
+    // A patch over the right edge of frame 1's ball, past frame 0's ball and short of frame 2's edge.
+    auto r = clip.BallAt(1);
+    int x = r.right - 1, y = (r.top + r.bottom) / 2;
+    Post(Panel1(), WM_LBUTTONDOWN, MK_LBUTTON, x, y);
+    Post(Panel1(), WM_LBUTTONUP, 0, x, y);
+    Pixels still = ReadBitmap(form->Image1->Picture->Handle());
+    EXPECT_EQ(still.At(x, y), Shown(clip.ball));
+    EXPECT_EQ(still.At(x + 1, y), Shown(clip.background)) << "the column after frame 1's ball";
+    form->Button2Click();
+    form->SpeedButton1Click();
+    EXPECT_TRUE(ShowsBallOfFrame(ReadBitmap(form->Image1->Picture->Handle()), clip, 2));
+}
+
+TEST_F(VideoCapture, AFrameShownAfterASeekIsPixelForPixelTheFrameDrawnWhilePlaying) {
+    Load(folder.Write("frames.avi", media::EncodeMsVideo1Avi(192, 144, 600, 10, FrameBlock)));
+    ASSERT_TRUE(PumpUntil([&] { return form->MediaPlayer1->QueryPosition() >= 3; }, 20000));
+    form->Button5Click();
+    Pixels played = ReadWindow(Panel1());
+    int frame = static_cast<int>(played.At(1, 1) >> 16) / 8;  // red tells the frame
+    ASSERT_EQ(played.At(1, 1) & 0xFFFF, 0x84u) << "a frame was drawn while playing";
+    form->Button4Click();
+    ASSERT_NE(ReadWindow(Panel1()).At(1, 1) >> 16, played.At(1, 1) >> 16) << "the first frame is shown";
+    form->MediaPlayer1->SeekTo(frame);
+    EXPECT_EQ(ReadWindow(Panel1()).px, played.px) << "frame " << frame;
+}
+
 TEST_F(VideoCapture, WholeFrameCopyEqualsTheDisplayedFrame) {
     Pixels shown = CopyFrameOfBallClip(192, 144);
     Pixels still = ReadBitmap(form->Image1->Picture->Handle());

@@ -6,6 +6,7 @@
 #include "app/file_exists.h"
 #include "app/format.h"
 #include "app/paths.h"
+#include "win/handles.h"
 #include "video_form_fixture.h"
 
 namespace mt::test {
@@ -189,13 +190,99 @@ TEST_F(VideoFormTest, AnMpegClipPlaysThroughItsOwnDevice) {
     EXPECT_EQ(form->Pane2Width, 160);
     EXPECT_GT(form->MediaPlayer1->QueryLength(), 0);
     EXPECT_EQ(FrameCountText, Format(L"%.5d", {static_cast<long long>(form->MediaPlayer1->QueryLength())}));
+    // The program cannot decode its frames itself: stepping goes on without a word.
+    DialogWatcher message(L"Movetrail", IDOK, 3000);
+    Click(form->Button4);
+    Click(form->Button2);
+    EXPECT_FALSE(message.Wait()) << "a message came up on stepping";
 }
 
-TEST_F(VideoFormTest, ClosingTheWindowClosesTheDevice) {
-    Load(folder.WriteClip("clip.avi", Clip(96, 64, 40, 20)));
+// Whether the file can be opened unshared: nothing, in this process or another, holds it open.
+bool NothingHolds(const std::string& path) {
+    return OwnedFile(::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)).valid();
+}
+
+// A file the build puts beside the test programs.
+std::string BesideTests(const char* name) {
+    char exe[MAX_PATH + 1] = {};
+    ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    return FolderOfPath(exe) + "\\" + name;
+}
+
+TEST_F(VideoFormTest, ClosingTheWindowClosesTheDeviceAndLeavesTheClipFree) {
+    std::string path = folder.WriteClip("clip.avi", Clip(96, 64, 40, 20));
+    Load(path);
     ASSERT_EQ(OpenMciDevices(), 1);
+    form->Button5Click();
+    form->Button2Click();
+    EXPECT_FALSE(NothingHolds(path)) << "the device reads the clip";
     ::SendMessageW(form->Handle(), WM_CLOSE, 0, 0);
     EXPECT_EQ(OpenMciDevices(), 0);
+    EXPECT_TRUE(NothingHolds(path)) << "no device or frame decoder is left on the clip";
+}
+
+TEST_F(VideoFormTest, LoadingAnotherClipLeavesTheFirstFree) {
+    std::string first = folder.WriteClip("first.avi", Clip(96, 64, 40, 20));
+    std::string second = folder.WriteClip("second.avi", Clip(96, 64, 40, 20));
+    Load(first);
+    form->Button5Click();
+    form->Button2Click();
+    Load(second);
+    form->Button5Click();
+    form->Button2Click();
+    EXPECT_EQ(OpenMciDevices(), 1);
+    EXPECT_TRUE(NothingHolds(first)) << "no device or frame decoder is left on the first clip";
+    EXPECT_FALSE(NothingHolds(second));
+}
+
+TEST_F(VideoFormTest, APhoneClipOpensThroughTheMpegDevice) {
+    // phone.mp4 (H.264) is made from the demo clip at build time when ffmpeg has libx264.
+    std::string mp4 = BesideTests("phone.mp4");
+    if (!FileExists(mp4)) GTEST_SKIP() << "no phone clip: ffmpeg with libx264 was not found at build time";
+    {
+        DialogWatcher message(L"Movetrail", IDOK, 3000);
+        Load(mp4);
+        EXPECT_FALSE(message.Wait()) << "no device took the .mp4 name";
+    }
+    ASSERT_TRUE(form->MediaPlayer1->DeviceOpen());
+    EXPECT_TRUE(form->MediaPlayer1->HasVideo());
+    EXPECT_EQ(form->Pane1Width, 640);
+    EXPECT_EQ(form->Pane1Height, 480);
+}
+
+TEST_F(VideoFormTest, APhoneClipConvertedToCinepakStepsFrameByFrame) {
+    // phone.avi is phone.mp4 converted with the README's command line.
+    std::string avi = BesideTests("phone.avi");
+    if (!FileExists(avi)) GTEST_SKIP() << "no converted phone clip: ffmpeg with libx264 was not found at build time";
+    Load(avi);
+    TMediaPlayer& player = *form->MediaPlayer1;
+    ASSERT_TRUE(player.DeviceOpen());
+    EXPECT_EQ(form->Pane1Width, 320);
+    EXPECT_EQ(form->Pane1Height, 240);
+    ASSERT_TRUE(PumpUntil([&] { return player.QueryPosition() >= 20; }, 30000));
+    form->Button5Click();
+    // Every 8th pixel of the pane against the frame as the platform decodes it.
+    auto differences = [&](int frame) {
+        auto decoded = DecodeAviFrame(avi, frame);
+        if (!decoded) return -1;
+        WindowDC dc(form->Panel1->Handle());
+        int wrong = 0;
+        for (int y = 0; y < decoded->height; y += 8)
+            for (int x = 0; x < decoded->width; x += 8) {
+                COLORREF c = ::GetPixel(dc.get(), x, y);
+                if (!(media::Rgb{GetRValue(c), GetGValue(c), GetBValue(c)} == decoded->At(x, y))) ++wrong;
+            }
+        return wrong;
+    };
+    form->Button4Click();
+    EXPECT_EQ(differences(0), 0) << "after 最初のフレーム";
+    form->Button2Click();
+    form->Button2Click();
+    EXPECT_EQ(player.QueryPosition(), 2);
+    EXPECT_EQ(differences(2), 0) << "after two steps forward";
+    form->Button3Click();
+    EXPECT_EQ(player.QueryPosition(), 1);
+    EXPECT_EQ(differences(1), 0) << "after a step back";
 }
 
 }  // namespace
