@@ -1,6 +1,6 @@
 // Drives movetrail.exe through a short session for the README's screenshot: the
-// demo clip opened from the command line, played and stopped a few times with
-// the ball traced into the still image where each stop shows it, stepped back
+// demo clip opened from the command line, stopped and stepped from its first
+// frame with the ball traced into the still image every few frames, stepped back
 // one frame, a position read out on the video and a drag measured on the still
 // image. Creates READY when the window shows all of it, then waits (bounded)
 // for DONE to exist before ending the program.
@@ -8,9 +8,7 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cwchar>
 #include <string>
-#include <utility>
 
 #include "app/format.h"
 #include "app/text.h"
@@ -22,33 +20,27 @@ using namespace mt::test;
 
 namespace {
 
-constexpr int kBall = 16, kBallTop = 52, kStepPerFrame = 4, kWidth = 160, kTraces = 7;
+constexpr int kBall = 16, kBallTop = 52, kStepPerFrame = 4, kWidth = 160, kFramesBetweenTraces = 6;
 
 bool Fail(const char* what, const ProgramSession& app) {
     std::fprintf(stderr, "screenshot_session: %s %s\n", what, WideToUtf8(app.OpenDialogs()).c_str());
     return false;
 }
 
-// Holds the left button down over the ball of the frame shown and a frame's
-// move either side of it (the device may show the frame before the position
-// it reports): one 4x4 copy for each block, in rows.
+// Holds the left button down over the ball of the frame shown: one 4x4 copy for
+// each block of it, in rows.
 void TraceBall(const ProgramSession& app, HWND panel, int frame) {
-    const int left = frame * kStepPerFrame - kStepPerFrame, right = frame * kStepPerFrame + kBall + kStepPerFrame;
+    const int left = frame * kStepPerFrame, right = left + kBall;
     app.Mouse(panel, WM_LBUTTONDOWN, MK_LBUTTON, left + 2, kBallTop + 2);
     for (int y = kBallTop + 2; y < kBallTop + kBall; y += 4)
         for (int x = left + 2; x < right; x += 4) app.Mouse(panel, WM_MOUSEMOVE, MK_LBUTTON, x, y);
     app.Mouse(panel, WM_LBUTTONUP, 0, right - 2, kBallTop + kBall - 2);
 }
 
-// The position the counter shows once it has stayed the same for longer than
-// a tick (the player has stopped); -1 when it never settles.
-int SettledPosition(const ProgramSession& app, HWND counter) {
-    for (int tries = 0; tries < 20; ++tries) {
-        std::wstring seen = ProgramSession::Text(counter);
-        if (!app.WaitText(counter, [&](const std::wstring& t) { return t != seen; }, 1500) && !seen.empty())
-            return static_cast<int>(std::wcstol(seen.c_str(), nullptr, 10));
-    }
-    return -1;
+// Waits until the counter shows the position.
+bool CounterShows(const ProgramSession& app, HWND counter, int position) {
+    const std::wstring text = Format(L"%.5d", {static_cast<long long>(position)}) + L" / ";
+    return app.WaitText(counter, [&](const std::wstring& t) { return t.starts_with(text); }, 20000);
 }
 
 bool Run(const std::wstring& exe, const std::wstring& clip, const std::wstring& ready, const std::wstring& done) {
@@ -56,30 +48,23 @@ bool Run(const std::wstring& exe, const std::wstring& clip, const std::wstring& 
     if (!app.Main()) return Fail("no main window", app);
     HWND panel1 = app.Panel1(), image1 = app.Image1(), counter = app.Counter();
     if (!PumpUntil([&] { return ProgramSession::ClientSize(image1).cx == kWidth; }, 30000)) return Fail("no clip", app);
-    // Stop where the playback has got to, trace the ball there, play on.
-    int position = -1;
-    for (int traced = 0; traced < kTraces;) {
-        PumpUntil([] { return false; }, 800);  // about ten frames of play
-        app.Click(app.Button(L"停止"));
-        int stopped = SettledPosition(app, counter);
-        if (stopped < 0) return Fail("the counter does not settle", app);
-        if (stopped != position && stopped * kStepPerFrame + kBall <= kWidth) {
-            TraceBall(app, panel1, stopped);
-            ++traced;
-        }
-        const int previous = std::exchange(position, stopped);
-        if (stopped == previous || stopped * kStepPerFrame + kBall >= kWidth) break;
-        app.Click(app.Button(L"再生"));
+    // From the first frame on, trace the ball, then step on a few frames.
+    app.Click(app.Button(L"停止"));
+    app.Click(app.Button(L"最初のフレーム"));
+    int position = 0;
+    for (int frame = 0; frame * kStepPerFrame + kBall < kWidth; frame += kFramesBetweenTraces) {
+        for (; position < frame; ++position) app.Click(app.Button(L"+１フレーム"));
+        if (!CounterShows(app, counter, frame))
+            return Fail(WideToUtf8(L"the clip does not step: " + ProgramSession::Text(counter)).c_str(), app);
+        TraceBall(app, panel1, frame);
     }
     app.Click(app.Button(L"-1フレーム"));
-    const std::wstring back = Format(L"%.5d", {static_cast<long long>(position - 1)}) + L" / ";
-    if (!app.WaitText(counter, [&](const std::wstring& t) { return t.starts_with(back); }, 20000))
-        return Fail("the clip does not step back", app);
+    if (!CounterShows(app, counter, --position)) return Fail("the clip does not step back", app);
     // A drag along the trace on the still image, then the pointer on the ball.
     app.Mouse(image1, WM_LBUTTONDOWN, MK_LBUTTON, 8, 60);
     app.Mouse(image1, WM_MOUSEMOVE, MK_LBUTTON, 128, 60);
     app.Mouse(image1, WM_LBUTTONUP, 0, 128, 60);
-    const int pointerX = (position - 1) * kStepPerFrame + kBall / 2;
+    const int pointerX = position * kStepPerFrame + kBall / 2;
     app.Mouse(panel1, WM_MOUSEMOVE, 0, pointerX, kBallTop + kBall / 2);
     const std::wstring readout = Format(L"X=%4d", {static_cast<long long>(pointerX)});
     if (!app.WaitText(app.Label(12, 56), [&](const std::wstring& t) { return t.starts_with(readout); }))
