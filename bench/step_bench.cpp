@@ -11,29 +11,14 @@
 #include "app/application.h"
 #include "app/form1.h"
 #include "app/text.h"
+#include "bench/bench_clock.h"
 #include "common/file_dialog_driver.h"
 #include "common/media.h"
 
 namespace {
 
-double Seconds() {
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(freq.QuadPart);
-}
-
-void Pump() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
+using bench::Pump;
+using bench::Seconds;
 
 // Pumps until cond holds or `limit` seconds pass; the seconds it took, or -1.
 template <class F>

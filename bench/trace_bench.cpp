@@ -10,29 +10,14 @@
 
 #include "app/application.h"
 #include "app/form1.h"
+#include "bench/bench_clock.h"
 #include "still/still_image.h"
 #include "win/handles.h"
 
 namespace {
 
-double Seconds() {
-    static LARGE_INTEGER freq = [] {
-        LARGE_INTEGER f;
-        ::QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    ::QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(freq.QuadPart);
-}
-
-void Pump() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
+using bench::Pump;
+using bench::Seconds;
 
 // Mean microseconds of `step` over `events` events. As between real mouse
 // moves, the paint cycle runs after each event, outside the timed part.
