@@ -154,7 +154,7 @@ std::vector<std::uint8_t> SilentWave(int milliseconds) {
     return b;
 }
 
-std::vector<std::uint8_t> SolidBmp(int width, int height, media::Rgb colour) {
+std::vector<std::uint8_t> HalvesBmp(int width, int height, std::uint32_t left, std::uint32_t right) {
     const std::uint32_t stride = (static_cast<std::uint32_t>(width) * 3 + 3) / 4 * 4, pixels = stride * height;
     std::vector<std::uint8_t> b(54 + pixels, 0);
     auto put32 = [&](size_t at, std::uint32_t v) {
@@ -172,12 +172,18 @@ std::vector<std::uint8_t> SolidBmp(int width, int height, media::Rgb colour) {
     put32(34, pixels);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
+            std::uint32_t c = x < width / 2 ? left : right;
             std::uint8_t* p = &b[54 + y * stride + x * 3];
-            p[0] = colour.b;
-            p[1] = colour.g;
-            p[2] = colour.r;
+            p[0] = static_cast<std::uint8_t>(c);
+            p[1] = static_cast<std::uint8_t>(c >> 8);
+            p[2] = static_cast<std::uint8_t>(c >> 16);
         }
     return b;
+}
+
+std::vector<std::uint8_t> SolidBmp(int width, int height, media::Rgb colour) {
+    const std::uint32_t c = std::uint32_t{colour.r} << 16 | std::uint32_t{colour.g} << 8 | colour.b;
+    return HalvesBmp(width, height, c, c);
 }
 
 }  // namespace mt::test

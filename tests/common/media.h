@@ -44,7 +44,9 @@ std::optional<DecodedFrame> DecodeAviFrame(const std::string& path, int frame);
 // The number of frames the AVIFile reader finds in the clip's video stream.
 long AviFrameCount(const std::string& path);
 
-// A 24-bit bottom-up BMP file of one colour.
+// A 24-bit bottom-up BMP file whose left and right halves have the given
+// colours (0x00RRGGBB); of one colour.
+std::vector<std::uint8_t> HalvesBmp(int width, int height, std::uint32_t left, std::uint32_t right);
 std::vector<std::uint8_t> SolidBmp(int width, int height, media::Rgb colour);
 
 // A PCM wave file of the given length in milliseconds (8 kHz, 8-bit mono, silence).

@@ -6,6 +6,7 @@
 #include "app/bitmap.h"
 #include "app/text.h"
 #include "common/file_dialog_driver.h"
+#include "common/media.h"
 #include "common/pump.h"
 #include "imagefiles/jpeg_image.h"
 #include "win/handles.h"
@@ -186,28 +187,8 @@ void WriteText(const std::string& path, const std::string& bytes) {
 }
 
 void WriteBmp(const std::string& path, int width, int height, std::uint32_t left, std::uint32_t right) {
-    int stride = (width * 3 + 3) & ~3;
-    std::string b(54 + static_cast<size_t>(stride) * height, '\0');
-    auto put32 = [&](size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) b[at + i] = static_cast<char>(v >> (8 * i));
-    };
-    b[0] = 'B';
-    b[1] = 'M';
-    put32(2, static_cast<std::uint32_t>(b.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, static_cast<std::uint32_t>(width));
-    put32(22, static_cast<std::uint32_t>(height));
-    put32(26, 1 | (24 << 16));
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            std::uint32_t c = x < width / 2 ? left : right;
-            size_t at = 54 + static_cast<size_t>(y) * stride + static_cast<size_t>(x) * 3;
-            b[at] = static_cast<char>(c & 0xFF);
-            b[at + 1] = static_cast<char>((c >> 8) & 0xFF);
-            b[at + 2] = static_cast<char>((c >> 16) & 0xFF);
-        }
-    WriteText(path, b);
+    std::vector<std::uint8_t> b = HalvesBmp(width, height, left, right);
+    WriteText(path, std::string(b.begin(), b.end()));
 }
 
 void WriteJpeg(const std::string& path, int width, int height, std::uint32_t left, std::uint32_t right) {
