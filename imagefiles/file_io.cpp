@@ -105,7 +105,7 @@ bool PutInPlace(const std::string& temp, const std::string& path) {
 
 void WriteReplacing(const std::string& path, const std::function<void(HANDLE)>& write) {
     std::string folder = FolderOfPath(path);
-    if (folder.empty()) folder = ".";
+    if (folder.empty()) folder.assign(1, '.');  // the current folder
     std::vector<char> name(MAX_PATH + 1, '\0');
     // Declared before the file, so the file is closed before the temporary is removed.
     TemporaryFile temp(::GetTempFileNameA(folder.c_str(), "mt", 0, name.data()) ? name.data() : "");

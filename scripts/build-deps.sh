@@ -18,7 +18,7 @@ if [ -z "$srcdir" ]; then
   srcdir=$(find . -maxdepth 1 -type d -name 'libjpeg-turbo-*' | head -n 1)
 fi
 rm -rf "$deps/build-jpeg"
-cmake -S "$srcdir" -B "$deps/build-jpeg" -G Ninja \
+cmake -Wno-dev -S "$srcdir" -B "$deps/build-jpeg" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" \
   -DCMAKE_CROSSCOMPILING_EMULATOR= \
   -DCMAKE_BUILD_TYPE=Release \

@@ -8,7 +8,7 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
 
 packages=(
-  cmake make ninja-build nasm dpkg-dev
+  cmake make ninja-build nasm dpkg-dev g++
   g++-mingw-w64-i686-posix
   wine wine32:i386
   xvfb xauth x11-utils
@@ -16,7 +16,7 @@ packages=(
   gstreamer1.0-plugins-base:i386 gstreamer1.0-plugins-good:i386
   gstreamer1.0-plugins-bad:i386 gstreamer1.0-libav:i386
   cups cups-client cups-bsd libcups2:i386 ghostscript poppler-utils
-  ffmpeg imagemagick zip xdotool
+  ffmpeg imagemagick zip unzip xdotool python3
   googletest clang libclang-rt-14-dev libjpeg62-turbo-dev
 )
 

@@ -4,9 +4,14 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-bash scripts/install-deps.sh
+if [ -z "${MOVETRAIL_SET_UP:-}" ]; then
+  bash scripts/install-deps.sh
+  # A locale generated just now is seen only by processes started after that:
+  # go on in a new shell.
+  MOVETRAIL_SET_UP=1 exec bash "$root/scripts/$(basename "$0")" "$@"
+fi
 bash scripts/build-deps.sh
-cmake --preset mingw >/dev/null
+cmake --preset mingw -DMOVETRAIL_WERROR=ON >/dev/null
 cmake --build --preset mingw
 source scripts/session-env.sh
 movetrail_session

@@ -196,7 +196,9 @@ namespace {
 // (another's cannot be read where Wine runs under an emulator); 0 when there is
 // none.
 DWORD CountOwnGdiTable() {
-    const auto* peb = reinterpret_cast<const unsigned char*>(NtCurrentTeb()->ProcessEnvironmentBlock);
+    // The PEB's address is at fs:[0x30] in a 32-bit thread.
+    const unsigned char* peb = nullptr;
+    asm volatile("movl %%fs:0x30, %0" : "=r"(peb));
     ULONG_PTR table = 0;
     std::memcpy(&table, peb + 0x94, sizeof table);
     MEMORY_BASIC_INFORMATION region{};

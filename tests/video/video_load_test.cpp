@@ -13,7 +13,8 @@ namespace mt::test {
 namespace {
 
 bool IsCounter(const std::wstring& text, const std::wstring& total) {
-    if (text.size() != 5 + 3 + total.size() || text.substr(5) != L" / " + total) return false;
+    if (text.size() != 5 + 3 + total.size() || text.compare(5, 3, L" / ") != 0 || text.compare(8, total.size(), total) != 0)
+        return false;
     for (int i = 0; i < 5; ++i)
         if (!std::iswdigit(text[i])) return false;
     return true;
