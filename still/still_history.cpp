@@ -115,6 +115,7 @@ void TStillHistory::Keep(Step& step, TBitmap& picture, const RECT& area) {
 bool TStillHistory::Swap(Step& step, std::unique_ptr<TBitmap>& picture) {
     if (step.whole) {
         std::swap(step.picture, picture);
+        if (step.picture) step.picture->ReleaseCanvas();  // a kept picture holds no DC
         return true;
     }
     if (!picture || picture->Width() != step.width || picture->Height() != step.height ||
@@ -181,6 +182,7 @@ void TStillHistory::Replace(std::unique_ptr<TBitmap>& picture, std::unique_ptr<T
     Step step;
     step.whole = true;
     step.picture = std::move(picture);
+    if (step.picture) step.picture->ReleaseCanvas();
     picture = std::move(loaded);
     Push(undo_, std::move(step));
 }
@@ -208,7 +210,7 @@ void TStillHistory::Push(std::deque<Step>& list, Step step) {
     list.push_back(std::move(step));
     // The oldest steps go first; redo steps only when no undo step is left.
     for (std::deque<Step>* oldest : {&undo_, &redo_}) {
-        while (bytes_ > bound_ && !oldest->empty()) {
+        while ((bytes_ > bound_ || undo_.size() + redo_.size() > kMaxSteps) && !oldest->empty()) {
             bytes_ -= oldest->front().Bytes();
             oldest->pop_front();
         }

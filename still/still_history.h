@@ -26,6 +26,10 @@ public:
     // 320 x 240 pane at 32 bits per pixel (300 KB each) and many thousands of
     // strokes; a single step larger than the bound is not kept.
     static constexpr std::size_t kMemoryBound = std::size_t{64} << 20;
+    // At most this many steps are kept, undo and redo together, whatever their
+    // size: a display-format picture's pixels are kept in a bitmap of the
+    // system's, and the process may hold only so many.
+    static constexpr std::size_t kMaxSteps = 500;
 
     explicit TStillHistory(std::size_t memoryBound = kMemoryBound) noexcept : bound_(memoryBound) {}
     TStillHistory(const TStillHistory&) = delete;
