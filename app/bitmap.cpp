@@ -13,6 +13,7 @@ TBitmap& TBitmap::operator=(TBitmap&& o) noexcept {
         handle_ = std::move(o.handle_);
         palette_ = std::move(o.palette_);
         RetainedData = std::move(o.RetainedData);
+        RetainedPixelOffset = std::exchange(o.RetainedPixelOffset, 0);
         bits_ = std::exchange(o.bits_, nullptr);
         format_ = std::exchange(o.format_, TPixelFormat{});
         width_ = std::exchange(o.width_, 0);

@@ -65,6 +65,8 @@ public:
     // File data kept for a format GDI alone cannot reproduce (compressed BMP),
     // written back unchanged when the picture is saved as BMP.
     std::vector<std::uint8_t> RetainedData;
+    // Where the pixel data of the retained file starts, counted from the file's start.
+    std::uint32_t RetainedPixelOffset = 0;
     // The picture came from a BMP file with the 12-byte core header.
     bool FromCoreHeader() const noexcept { return format_.fromCoreHeader; }
 

@@ -60,7 +60,7 @@ void SaveDisplayFormat(TBitmap& image, const std::string& path) {
 
 void SaveBmpFile(TBitmap& image, const std::string& path) {
     if (!image.RetainedData.empty()) {
-        WriteParts(path, bmp::BuildRetainedFileHeader(image.RetainedData), image.RetainedData.data(),
+        WriteParts(path, bmp::BuildRetainedFileHeader(image.RetainedData.size(), image.RetainedPixelOffset), image.RetainedData.data(),
                    image.RetainedData.size());
     } else if (image.Empty()) {
         WriteReplacing(path, [](HANDLE) {});
