@@ -195,18 +195,20 @@ TEST_F(BmpFiles, PixelsAreReadWhereThePixelOffsetPoints) {
 
 TEST_F(BmpFiles, ACoreHeaderFileWithAShortTableReadsAsManyEntriesAsItsOffsetLeaves) {
     // 252 of 256 entries, as such files are found; the pixel offset follows them.
-    BmpSpec s{.headerSize = 12, .width = 4, .height = 1, .bitCount = 8};
+    BmpSpec s{.headerSize = 12, .width = 4, .height = 4, .bitCount = 8};
     for (std::uint32_t i = 0; i < 252; ++i) s.colors.push_back(i << 16 | (255 - i) << 8 | (i * 7 & 255));
-    s.pixels = {0, 17, 251, 252};
+    for (int row = 0; row < 4; ++row) s.pixels.insert(s.pixels.end(), {0, 17, 251, 252});
     Bytes original = MakeBmp(s);
     ASSERT_EQ(Le32(original, 10), 14u + 12 + 252 * 3);
     Bytes written = RoundTrip(original);
     EXPECT_EQ(written, original);
     TBitmap& p = *Image().Picture;
-    EXPECT_EQ(PixelAt(p, 0, 0), s.colors[0]);
-    EXPECT_EQ(PixelAt(p, 1, 0), s.colors[17]);
-    EXPECT_EQ(PixelAt(p, 2, 0), s.colors[251]);
-    EXPECT_EQ(PixelAt(p, 3, 0), 0u);  // past the table: black
+    for (int y : {0, 3}) {
+        EXPECT_EQ(PixelAt(p, 0, y), s.colors[0]);
+        EXPECT_EQ(PixelAt(p, 1, y), s.colors[17]);
+        EXPECT_EQ(PixelAt(p, 2, y), s.colors[251]);
+        EXPECT_EQ(PixelAt(p, 3, y), 0u);  // past the table: black
+    }
 }
 
 TEST_F(BmpFiles, CopiesIntoAShortColourTableTakeItsNearestColoursAndIndices) {
