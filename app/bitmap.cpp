@@ -13,6 +13,7 @@ TBitmap& TBitmap::operator=(TBitmap&& o) noexcept {
         handle_ = std::move(o.handle_);
         palette_ = std::move(o.palette_);
         RetainedData = std::move(o.RetainedData);
+        RetainedPixelOffset = std::exchange(o.RetainedPixelOffset, 0);
         bits_ = std::exchange(o.bits_, nullptr);
         format_ = std::exchange(o.format_, TPixelFormat{});
         width_ = std::exchange(o.width_, 0);
@@ -80,6 +81,7 @@ void TBitmap::Modified(const RECT& changed) noexcept {
 
 void TBitmap::SwapFacts(Facts& other) noexcept {
     RetainedData.swap(other.retainedData);
+    std::swap(RetainedPixelOffset, other.retainedPixelOffset);
     std::swap(format_.clrUsed, other.clrUsed);
     std::swap(format_.clrImportant, other.clrImportant);
 }

@@ -55,10 +55,11 @@ public:
     // image's history, which gives it back with the pixels.
     struct Facts {
         std::vector<std::uint8_t> retainedData;
+        std::uint32_t retainedPixelOffset = 0;
         std::uint32_t clrUsed = 0;
         std::uint32_t clrImportant = 0;
     };
-    Facts CurrentFacts() const { return Facts{RetainedData, format_.clrUsed, format_.clrImportant}; }
+    Facts CurrentFacts() const { return Facts{RetainedData, RetainedPixelOffset, format_.clrUsed, format_.clrImportant}; }
     void SwapFacts(Facts& other) noexcept;
 
     // The memory DC with the bitmap selected, kept for the picture's life so
@@ -75,6 +76,8 @@ public:
     // File data kept for a format GDI alone cannot reproduce (compressed BMP),
     // written back unchanged when the picture is saved as BMP.
     std::vector<std::uint8_t> RetainedData;
+    // Where the pixel data of the retained file starts, counted from the file's start.
+    std::uint32_t RetainedPixelOffset = 0;
     // The picture came from a BMP file with the 12-byte core header.
     bool FromCoreHeader() const noexcept { return format_.fromCoreHeader; }
 

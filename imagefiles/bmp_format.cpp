@@ -37,7 +37,6 @@ public:
         return p;
     }
     std::uint64_t Pos() const { return pos_; }
-    std::uint64_t Remaining() const { return length_ - pos_; }
 private:
     std::span<const std::uint8_t> head_;
     std::uint64_t length_;
@@ -104,7 +103,11 @@ Layout Parse(std::span<const std::uint8_t> head, std::uint64_t fileLength) {
         return out;
     }
     Cursor c(head, fileLength);
-    if (U16(c.Take(kFileHeaderSize)) != 0x4D42) Invalid();
+    const std::uint8_t* fileHeader = c.Take(kFileHeaderSize);
+    if (U16(fileHeader) != 0x4D42) Invalid();
+    // The pixel offset is believed only where it lies inside the file.
+    const std::uint32_t offset = U32(fileHeader + 10);
+    const bool offsetInFile = offset < fileLength;
     std::uint32_t h = U32(c.Take(4));
     Format& f = out.format;
     std::uint32_t planes = 0, sizeImage = 0;
@@ -140,6 +143,12 @@ Layout Parse(std::span<const std::uint8_t> head, std::uint64_t fileLength) {
         CheckMasks(f);
     }
     if (f.clrUsed == 0) f.clrUsed = f.bitCount <= 8 ? 1u << f.bitCount : 0;
+    // A core header has no colours-used field: a pixel offset inside the full
+    // table tells of a shorter one (writers leave off unused entries), as long
+    // as at least one entry fits before it.
+    if (f.fromCoreHeader && offsetInFile && offset >= c.Pos() + entrySize &&
+        offset < c.Pos() + std::uint64_t{f.clrUsed} * entrySize)
+        f.clrUsed = static_cast<std::uint32_t>((offset - c.Pos()) / entrySize);
     if (f.clrUsed > kMaxColors) Invalid();
     const std::uint8_t* table = c.Take(std::uint64_t{f.clrUsed} * entrySize);
     f.colors.resize(f.clrUsed);
@@ -149,8 +158,12 @@ Layout Parse(std::span<const std::uint8_t> head, std::uint64_t fileLength) {
     }
     std::uint64_t wanted = sizeImage != 0 ? sizeImage : ImageBytes(f);
     if (!out.retained) wanted = std::min(wanted, ImageBytes(f));
-    out.pixelOffset = c.Pos();
-    out.pixelBytes = static_cast<std::uint32_t>(std::min<std::uint64_t>({wanted, c.Remaining(), 0xFFFFFFFFu}));
+    // Unused bytes may lie between the table and the pixels; an offset inside
+    // the headers or the table, or past the file's end, is not believed and the
+    // pixels follow the table.
+    out.pixelOffset = offsetInFile && offset >= c.Pos() ? offset : c.Pos();
+    out.pixelBytes =
+        static_cast<std::uint32_t>(std::min<std::uint64_t>({wanted, fileLength - out.pixelOffset, 0xFFFFFFFFu}));
     return out;
 }
 
@@ -229,19 +242,12 @@ std::vector<std::uint8_t> BuildHeaders(const Format& f, std::uint32_t imageBytes
     return out;
 }
 
-std::vector<std::uint8_t> BuildRetainedFileHeader(std::span<const std::uint8_t> retained) {
-    std::uint32_t offset = kFileHeaderSize;
-    if (retained.size() >= kInfoHeaderSize) {
-        std::uint32_t bits = U16(retained.data() + 14);
-        std::uint32_t used = U32(retained.data() + 32);
-        if (used == 0 && bits <= 8) used = 1u << bits;
-        offset += U32(retained.data()) + 4 * used;
-    }
+std::vector<std::uint8_t> BuildRetainedFileHeader(std::uint64_t retainedBytes, std::uint32_t pixelOffset) {
     std::vector<std::uint8_t> out;
     Put16(out, 0x4D42);
-    Put32(out, static_cast<std::uint32_t>(kFileHeaderSize + retained.size()));
+    Put32(out, static_cast<std::uint32_t>(kFileHeaderSize + retainedBytes));
     Put32(out, 0);
-    Put32(out, offset);
+    Put32(out, pixelOffset);
     return out;
 }
 

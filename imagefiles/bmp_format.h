@@ -33,7 +33,8 @@ struct Layout {
     bool empty = false;                // 0-byte file
     Format format;
     std::vector<std::uint8_t> infoHeader;  // 40 bytes or the longer header whole
-    std::uint64_t pixelOffset = 0;     // where the pixel bytes start in the file
+    std::uint64_t pixelOffset = 0;     // where the pixel bytes start in the file (the
+                                       // header's offset when it is believable)
     std::uint32_t pixelBytes = 0;      // how many to read from there
     bool retained = false;             // compressed: the file from offset 14 is kept
 };
@@ -51,7 +52,8 @@ void CheckRle(const Format& f, std::span<const std::uint8_t> data);
 // The headers written in front of an image's pixel data (file header, info or
 // core header, masks, colour table), for pixel data of imageBytes bytes.
 std::vector<std::uint8_t> BuildHeaders(const Format& f, std::uint32_t imageBytes);
-// The file header in front of retained file data.
-std::vector<std::uint8_t> BuildRetainedFileHeader(std::span<const std::uint8_t> retained);
+// The file header in front of retainedBytes of retained file data whose pixels
+// start at pixelOffset (counted from the file's start, as the reader found them).
+std::vector<std::uint8_t> BuildRetainedFileHeader(std::uint64_t retainedBytes, std::uint32_t pixelOffset);
 
 }  // namespace mt::bmp

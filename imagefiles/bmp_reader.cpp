@@ -23,7 +23,8 @@ struct Source {
 };
 
 // A run-length-compressed file: the platform builds a display-format bitmap
-// from it, and the file from its header on is kept to be written back.
+// from it, and the file from its header on is kept to be written back with
+// the pixel offset it was read at.
 TBitmap LoadCompressed(const Source& source, const bmp::Layout& layout) {
     std::uint64_t rest = source.length - bmp::kFileHeaderSize;
     std::uint64_t rows = static_cast<std::uint64_t>(layout.format.height);
@@ -54,6 +55,7 @@ TBitmap LoadCompressed(const Source& source, const bmp::Layout& layout) {
     TBitmap result;
     result.Assign(std::move(bitmap), std::move(palette));
     result.RetainedData = std::move(retained);
+    result.RetainedPixelOffset = static_cast<std::uint32_t>(layout.pixelOffset);
     return result;
 }
 

@@ -65,7 +65,7 @@ DisplayCopy CopyDisplayFormat(TBitmap& image) {
 
 void SaveBmpFile(TBitmap& image, const std::string& path) {
     if (!image.RetainedData.empty()) {
-        WriteParts(path, bmp::BuildRetainedFileHeader(image.RetainedData), image.RetainedData.data(),
+        WriteParts(path, bmp::BuildRetainedFileHeader(image.RetainedData.size(), image.RetainedPixelOffset), image.RetainedData.data(),
                    image.RetainedData.size());
     } else if (image.Empty()) {
         WriteReplacing(path, [](HANDLE) {});

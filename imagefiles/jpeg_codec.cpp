@@ -190,12 +190,28 @@ public:
     Destination dest{};
 };
 
+// The colour four inks show, as blue | green << 8 | red << 16. Files with
+// Adobe's APP14 segment hold the inks inverted, as Adobe writes them (0 is full
+// ink): R = C * K / 255. Others hold them plainly: R = (255 - C)(255 - K) / 255.
+std::uint32_t InkColor(const JSAMPLE* cmyk, bool inverted) {
+    unsigned v[4];
+    for (int i = 0; i < 4; ++i) v[i] = inverted ? cmyk[i] : 255u - cmyk[i];
+    auto shown = [&](int i) { return (v[i] * v[3] + 127) / 255; };
+    return shown(2) | shown(1) << 8 | shown(0) << 16;
+}
+
 // Hands the output size and palette to the target before any row is read.
 void StartTarget(const jpeg_decompress_struct& info, RowTarget& target) {
     std::vector<std::uint32_t> palette;
     if (info.quantize_colors && info.colormap) {
         bool gray = info.out_color_components == 1;
         for (int i = 0; i < info.actual_number_of_colors; ++i) {
+            if (info.out_color_space == JCS_CMYK) {
+                const JSAMPLE entry[4] = {info.colormap[0][i], info.colormap[1][i], info.colormap[2][i],
+                                          info.colormap[3][i]};
+                palette.push_back(InkColor(entry, info.saw_Adobe_marker));
+                continue;
+            }
             std::uint32_t r = info.colormap[0][i];
             std::uint32_t g = gray ? r : info.colormap[1][i];
             std::uint32_t b = gray ? r : info.colormap[2][i];
@@ -231,12 +247,15 @@ void Decode(std::span<const std::uint8_t> data, const DecodeOptions& options, Ro
             info.scale_denom = 1u << (options.scale & 3);
             info.do_block_smoothing = options.smoothing;
             if (options.grayscale) info.out_color_space = JCS_GRAYSCALE;
-            if (info.out_color_space != JCS_GRAYSCALE && info.out_color_space != JCS_RGB)
+            // CMYK and YCCK files come out as CMYK (the library turns YCCK into
+            // CMYK) and are shown as colours here.
+            const bool inks = info.out_color_space == JCS_CMYK;
+            if (info.out_color_space != JCS_GRAYSCALE && info.out_color_space != JCS_RGB && !inks)
                 ERREXIT(&info, JERR_CONVERSION_NOTIMPL);
             if (options.eightBit || info.out_color_space == JCS_GRAYSCALE) {
                 info.quantize_colors = TRUE;
                 info.desired_number_of_colors = 236;
-            } else {
+            } else if (!inks) {
                 info.out_color_space = JCS_EXT_BGR;  // rows straight in bitmap order
             }
             if (options.fastest) {
@@ -246,9 +265,21 @@ void Decode(std::span<const std::uint8_t> data, const DecodeOptions& options, Ro
             }
             jpeg_start_decompress(&info);
             StartTarget(info, target);
+            // Ink rows are read into one row of the library's own memory and
+            // converted from there; every other row goes straight to the target.
+            JSAMPROW inkRow = nullptr;
+            if (inks && !info.quantize_colors)
+                inkRow = (*info.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&info), JPOOL_IMAGE,
+                                                   info.output_width * 4, 1)[0];
             while (info.output_scanline < info.output_height) {
                 JSAMPROW row = target.Row(static_cast<int>(info.output_scanline));
-                jpeg_read_scanlines(&info, &row, 1);
+                jpeg_read_scanlines(&info, inkRow ? &inkRow : &row, 1);
+                for (JDIMENSION x = 0; inkRow && x < info.output_width; ++x) {
+                    std::uint32_t c = InkColor(inkRow + 4 * x, info.saw_Adobe_marker);
+                    row[3 * x] = static_cast<JSAMPLE>(c);
+                    row[3 * x + 1] = static_cast<JSAMPLE>(c >> 8);
+                    row[3 * x + 2] = static_cast<JSAMPLE>(c >> 16);
+                }
             }
             jpeg_finish_decompress(&info);
         }))

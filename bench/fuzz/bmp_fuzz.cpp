@@ -19,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (ImageBytes(l.format) > (std::uint64_t{1} << 28)) __builtin_trap();
         if (l.retained) {
             CheckRle(l.format, {data + l.pixelOffset, l.pixelBytes});
-            BuildRetainedFileHeader({data + kFileHeaderSize, size - kFileHeaderSize});
+            BuildRetainedFileHeader(size - kFileHeaderSize, static_cast<std::uint32_t>(l.pixelOffset));
         } else {
             if (l.pixelBytes > ImageBytes(l.format)) __builtin_trap();
             BuildHeaders(l.format, static_cast<std::uint32_t>(ImageBytes(l.format)));

@@ -1,11 +1,13 @@
 // Writes the fuzz targets' seed corpora: small valid BMP files of every depth
-// and header kind, and baseline, progressive and grayscale JPEG files.
+// and header kind (one with unused bytes before its pixels), and baseline,
+// progressive, grayscale and CMYK JPEG files.
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "imagefiles/bmp_format.h"
 #include "imagefiles/jpeg_codec.h"
+#include "tools/ink_jpeg.h"
 
 namespace {
 
@@ -54,9 +56,19 @@ int main(int argc, char** argv) {
     std::vector<std::uint8_t> rle = {40, 0, 0, 0, 4, 0, 0, 0, 2, 0, 0, 0, 1, 0, 8, 0, 1, 0, 0, 0, 10, 0, 0, 0,
                                      0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 255, 0, 255, 0, 0, 0,
                                      4, 1, 0, 0, 2, 0, 2, 1, 0, 1};
-    auto header = mt::bmp::BuildRetainedFileHeader(rle);
+    auto header = mt::bmp::BuildRetainedFileHeader(rle.size(), mt::bmp::kFileHeaderSize + 40 + 2 * 4);
     header.insert(header.end(), rle.begin(), rle.end());
     Write(bmp + "/rle8.bmp", header);
+    // Unused bytes between the colour table and the pixels, which the pixel offset skips.
+    mt::TPixelFormat gap;
+    gap.width = 5;
+    gap.height = 3;
+    gap.bitCount = 4;
+    gap.colors.assign(16, 0x405060);
+    auto gapped = mt::bmp::BuildHeaders(gap, static_cast<std::uint32_t>(mt::bmp::ImageBytes(gap)));
+    gapped[10] = static_cast<std::uint8_t>(gapped.size() + 20);
+    gapped.resize(gapped.size() + 20 + mt::bmp::ImageBytes(gap), 0x3C);
+    Write(bmp + "/gap.bmp", gapped);
 
     int k = 0;
     for (bool gray : {false, true})
@@ -67,5 +79,6 @@ int main(int argc, char** argv) {
             o.progressive = progressive;
             Write(jpg + "/seed" + std::to_string(k++) + ".jpg", mt::jpeg::Encode(24, 16, o, p));
         }
+    Write(jpg + "/cmyk.jpg", mt::media::WriteInkJpeg(24, 16, mt::media::InkJpeg::AdobeCmyk));
     return 0;
 }

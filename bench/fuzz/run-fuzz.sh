@@ -14,7 +14,7 @@ clang++ "${common[@]}" "${san[@]}" bench/fuzz/bmp_fuzz.cpp imagefiles/bmp_format
 clang++ "${common[@]}" "${san[@]}" bench/fuzz/jpeg_fuzz.cpp imagefiles/jpeg_codec.cpp imagefiles/jpeg_codes.cpp \
   app/format.cpp -ljpeg -o "$out/jpeg_fuzz"
 clang++ "${common[@]}" bench/fuzz/make_seeds.cpp imagefiles/bmp_format.cpp imagefiles/jpeg_codec.cpp \
-  imagefiles/jpeg_codes.cpp app/format.cpp -ljpeg -o "$out/make_seeds"
+  imagefiles/jpeg_codes.cpp app/format.cpp tools/ink_jpeg.cpp -ljpeg -o "$out/make_seeds"
 "$out/make_seeds" "$out/seeds-bmp" "$out/seeds-jpeg"
 for t in bmp jpeg; do
   echo "== ${t}_fuzz for ${secs}s"

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "app/text.h"
+#include "common/pixels.h"
 
 #include "imagefiles/picture_files.h"
 #include "picture_files_fixture.h"
@@ -130,13 +131,33 @@ TEST_F(MalformedBmp, SizeAndOffsetLiesStillLoad) {
     EXPECT_EQ(FailureOf([&] { LoadPicture(Image(), Path("lie.bmp")); }), L"");
     EXPECT_EQ(Image().Picture->Width(), 4);
 
-    Bytes offset = MakeBmp(BmpSpec{});
-    offset[10] = 0xFF;
-    offset[11] = 0xFF;
-    offset[12] = 0xFF;  // pixel offset far past the end: not used
-    WriteBytes(Path("offset.bmp"), offset);
-    EXPECT_EQ(FailureOf([&] { LoadPicture(Image(), Path("offset.bmp")); }), L"");
-    EXPECT_EQ(Image().Picture->Height(), 2);
+    // Pixel offsets that cannot be right are not used: the pixels follow the
+    // colour table, and the picture is the same as with the true offset.
+    BmpSpec core = EightBit();
+    core.headerSize = 12;
+    core.colors.assign(256, 0);
+    for (std::uint32_t i = 0; i < 256; ++i) core.colors[i] = i << 16 | (i * 3 & 255) << 8 | (255 - i);
+    BmpSpec paletted = core;
+    paletted.headerSize = 40;
+    for (const BmpSpec& s : {BmpSpec{}, paletted, core}) {
+        const Bytes good = MakeBmp(s);
+        WriteBytes(Path("good.bmp"), good);
+        LoadPicture(Image(), Path("good.bmp"));
+        const Pixels expected = ReadBitmap(Image().Picture->Handle());
+        const std::uint32_t table = Le32(good, 10);
+        // 0, inside the header, the table's start, at and past the end; inside
+        // a 4-byte table (a core file's shorter table is told by its offset).
+        std::vector<std::uint32_t> lies = {0, 20, 14 + s.headerSize, static_cast<std::uint32_t>(good.size()), 0xFFFFFF};
+        if (s.headerSize == 40 && table > 154) lies.push_back(table - 100);
+        for (std::uint32_t lie : lies) {
+            SCOPED_TRACE("header size " + std::to_string(s.headerSize) + ", offset " + std::to_string(lie));
+            Bytes b = good;
+            for (int i = 0; i < 4; ++i) b[10 + i] = static_cast<std::uint8_t>(lie >> 8 * i);
+            WriteBytes(Path("offset.bmp"), b);
+            EXPECT_EQ(FailureOf([&] { LoadPicture(Image(), Path("offset.bmp")); }), L"");
+            EXPECT_EQ(ReadBitmap(Image().Picture->Handle()).px, expected.px);
+        }
+    }
 }
 
 TEST_F(MalformedBmp, OutOfTableIndicesShowBlack) {

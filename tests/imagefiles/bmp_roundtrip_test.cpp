@@ -132,7 +132,8 @@ TEST_F(BmpFiles, CoreHeaderFilesAreWrittenWithACoreHeader) {
     EXPECT_EQ(PixelAt(*Image().Picture, 0, 0), 0xF0F0F0u);
 }
 
-TEST_F(BmpFiles, RunLengthFilesAreShownAndWrittenBackUnchanged) {
+// A 4 by 2 run-length file: bottom row 4 red; top row 2 green, 2 blue.
+BmpSpec RunLength() {
     BmpSpec s;
     s.bitCount = 8;
     s.compression = 1;
@@ -140,9 +141,13 @@ TEST_F(BmpFiles, RunLengthFilesAreShownAndWrittenBackUnchanged) {
     s.height = 2;
     s.colors = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
     s.clrUsed = 4;
-    s.pixels = {4, 1, 0, 0, 2, 2, 2, 3, 0, 1};  // bottom: 4 red; top: 2 green, 2 blue
+    s.pixels = {4, 1, 0, 0, 2, 2, 2, 3, 0, 1};
     s.sizeImage = static_cast<std::uint32_t>(s.pixels.size());
-    Bytes original = MakeBmp(s);
+    return s;
+}
+
+TEST_F(BmpFiles, RunLengthFilesAreShownAndWrittenBackUnchanged) {
+    Bytes original = MakeBmp(RunLength());
     EXPECT_EQ(RoundTrip(original), original);
     TBitmap& p = *Image().Picture;
     EXPECT_EQ(PixelAt(p, 0, 1), 0xFF0000u);
@@ -156,6 +161,54 @@ TEST_F(BmpFiles, RunLengthFilesAreShownAndWrittenBackUnchanged) {
     ASSERT_GE(changed.size(), 54u);
     EXPECT_EQ(Le32(changed, 30), 0u);
     EXPECT_NE(changed, original);
+}
+
+TEST_F(BmpFiles, PixelsAreReadWhereThePixelOffsetPoints) {
+    // 100 unused bytes between the colour table and the pixels.
+    BmpSpec s;
+    s.bitCount = 8;
+    s.width = 4;
+    s.height = 2;
+    for (std::uint32_t i = 0; i < 256; ++i) s.colors.push_back(i << 16 | (255 - i) << 8 | (i * 7 & 255));
+    s.pixels = {1, 2, 3, 4, 250, 251, 252, 253};
+    s.clrUsed = 256;
+    s.sizeImage = 8;
+    s.gap.assign(100, 0xEE);
+    WriteBytes(Path("gap.bmp"), MakeBmp(s));
+    LoadPicture(Image(), Path("gap.bmp"));
+    EXPECT_EQ(PixelAt(*Image().Picture, 0, 1), s.colors[1]);
+    EXPECT_EQ(PixelAt(*Image().Picture, 3, 1), s.colors[4]);
+    EXPECT_EQ(PixelAt(*Image().Picture, 3, 0), s.colors[253]);
+    // Written back without the gap.
+    SavePicture(Image(), Path("out.bmp"));
+    s.gap.clear();
+    EXPECT_EQ(ReadBytes(Path("out.bmp")), MakeBmp(s));
+
+    // A run-length file with a gap is shown and comes back byte for byte.
+    BmpSpec rle = RunLength();
+    rle.gap.assign(6, 0);  // as run-length data: three ends of line, past the image
+    Bytes original = MakeBmp(rle);
+    EXPECT_EQ(RoundTrip(original), original);
+    EXPECT_EQ(PixelAt(*Image().Picture, 0, 1), 0xFF0000u);
+    EXPECT_EQ(PixelAt(*Image().Picture, 3, 0), 0x0000FFu);
+}
+
+TEST_F(BmpFiles, ACoreHeaderFileWithAShortTableReadsAsManyEntriesAsItsOffsetLeaves) {
+    // 252 of 256 entries, as such files are found; the pixel offset follows them.
+    BmpSpec s{.headerSize = 12, .width = 4, .height = 4, .bitCount = 8};
+    for (std::uint32_t i = 0; i < 252; ++i) s.colors.push_back(i << 16 | (255 - i) << 8 | (i * 7 & 255));
+    for (int row = 0; row < 4; ++row) s.pixels.insert(s.pixels.end(), {0, 17, 251, 252});
+    Bytes original = MakeBmp(s);
+    ASSERT_EQ(Le32(original, 10), 14u + 12 + 252 * 3);
+    Bytes written = RoundTrip(original);
+    EXPECT_EQ(written, original);
+    TBitmap& p = *Image().Picture;
+    for (int y : {0, 3}) {
+        EXPECT_EQ(PixelAt(p, 0, y), s.colors[0]);
+        EXPECT_EQ(PixelAt(p, 1, y), s.colors[17]);
+        EXPECT_EQ(PixelAt(p, 2, y), s.colors[251]);
+        EXPECT_EQ(PixelAt(p, 3, y), 0u);  // past the table: black
+    }
 }
 
 TEST_F(BmpFiles, CopiesIntoAShortColourTableTakeItsNearestColoursAndIndices) {

@@ -1,11 +1,15 @@
 // JPEG files read into the still image and written from it.
+#include <algorithm>
+#include <cstdlib>
 #include <set>
 
 #include "app/text.h"
+#include "common/pixels.h"
 #include "imagefiles/jpeg_codec.h"
 #include "imagefiles/jpeg_image.h"
 #include "imagefiles/picture_files.h"
 #include "picture_files_fixture.h"
+#include "tools/ink_jpeg.h"
 
 namespace mt::test {
 namespace {
@@ -146,6 +150,56 @@ TEST_F(JpegFiles, EightBitOutputIsQuantisedTo236Colours) {
     EXPECT_EQ(p.BitsPerPixel(), 8);
     EXPECT_LE(p.PixelFormat().colors.size(), 236u);
     EXPECT_GT(p.PixelFormat().colors.size(), 16u);
+}
+
+// The largest difference of a red, green or blue value between two pictures,
+// compared pixel by pixel or as the means of square blocks of block pixels.
+int LargestDifference(const Pixels& a, const Pixels& b, int block = 1) {
+    int largest = 0;
+    for (int y = 0; y + block <= a.height; y += block)
+        for (int x = 0; x + block <= a.width; x += block)
+            for (int shift : {0, 8, 16}) {
+                int sum = 0;
+                for (int i = 0; i < block * block; ++i)
+                    sum += int(a.At(x + i % block, y + i / block) >> shift & 255) -
+                           int(b.At(x + i % block, y + i / block) >> shift & 255);
+                largest = std::max(largest, std::abs(sum) / (block * block));
+            }
+    return largest;
+}
+
+TEST_F(JpegFiles, CmykAndYcckFilesShowAsTheSamePicturesRgbFile) {
+    constexpr int w = 64, h = 48;
+    WriteBytes(Path("rgb.jpg"), media::WriteInkJpeg(w, h, media::InkJpeg::Rgb));
+    LoadPicture(Image(), Path("rgb.jpg"));
+    const Pixels rgb = ReadBitmap(Image().Picture->Handle());
+    ASSERT_EQ(rgb.width, w);
+    const struct {
+        const char* name;
+        media::InkJpeg kind;
+    } files[] = {{"cmyk.jpg", media::InkJpeg::Cmyk},
+                 {"adobe-cmyk.jpg", media::InkJpeg::AdobeCmyk},
+                 {"adobe-ycck.jpg", media::InkJpeg::AdobeYcck}};
+    for (const auto& f : files) {
+        SCOPED_TRACE(f.name);
+        WriteBytes(Path(f.name), media::WriteInkJpeg(w, h, f.kind));
+        EXPECT_EQ(FailureOf([&] { LoadPicture(Image(), Path(f.name)); }), L"");
+        TBitmap& p = *Image().Picture;
+        ASSERT_EQ(p.Width(), w);
+        ASSERT_EQ(p.Height(), h);
+        EXPECT_EQ(p.BitsPerPixel(), 24);
+        EXPECT_LE(LargestDifference(ReadBitmap(p.Handle()), rgb), 4);
+
+        // 8-bit output: the palette of the quantised inks shows the same picture
+        // in the mean of each 16 by 16 block.
+        TJPEGImage j;
+        j.PixelFormat = TJPEGPixelFormat::jf8Bit;
+        j.LoadFromFile(Path(f.name));
+        TBitmap& eight = j.Bitmap();
+        EXPECT_EQ(eight.BitsPerPixel(), 8);
+        EXPECT_LE(eight.PixelFormat().colors.size(), 236u);
+        EXPECT_LE(LargestDifference(ReadBitmap(eight.Handle()), rgb, 16), 6);
+    }
 }
 
 TEST_F(JpegFiles, BadDataReportsTheLibrarysCode) {

@@ -73,6 +73,7 @@ Bytes MakeBmp(const BmpSpec& s) {
         body.push_back(static_cast<std::uint8_t>(c >> 16));
         if (!core) body.push_back(0);
     }
+    body.insert(body.end(), s.gap.begin(), s.gap.end());
     std::uint32_t offset = 14 + static_cast<std::uint32_t>(body.size());
     Bytes pixels = s.pixels;
     if (pixels.empty() && s.width > 0 && s.height != 0 && s.bitCount > 0 && s.bitCount <= 32) {

@@ -36,6 +36,7 @@ struct BmpSpec {
     std::uint32_t clrUsed = 0;
     std::vector<std::uint32_t> masks;    // written after a 40-byte header
     std::vector<std::uint32_t> colors;   // 0x00RRGGBB, written as the table
+    Bytes gap;                           // unused bytes after the table, which the pixel offset skips
     Bytes pixels;                        // empty: the full image of a pattern
 };
 std::uint32_t BmpStride(std::int32_t width, unsigned bits);
