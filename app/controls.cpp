@@ -266,13 +266,21 @@ LRESULT TPanel::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
 // ---- TLabel ----
 
 TLabel::TLabel(HWND parent, int left, int top, int width, int height, const std::wstring& text, bool autoSize)
-    : AutoSize(autoSize) {
+    : AutoSize(autoSize), text_(text) {
     CreateOwnWindow(kLabelClass, parent, 0, 0, left, top, width, height, text);
     if (AutoSize && !text.empty()) SetCaption(text);
 }
 
 void TLabel::SetCaption(const std::wstring& text) {
-    TControl::SetCaption(text);
+    if (text != text_) {
+        // Straight to the window's own text, which is all the label's WM_SETTEXT
+        // adds to: readouts change on every mouse move, and the trip through the
+        // window procedures (the hint's subclass among them) costs more than the
+        // change itself.
+        ::DefWindowProcW(hwnd_, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        text_ = text;
+        Invalidate();
+    }
     if (AutoSize) {
         WindowDC dc(hwnd_);
         SelectGuard font(dc.get(), FormFont());
@@ -288,11 +296,10 @@ void TLabel::PaintLabel(HDC dc) const {
     RECT r;
     ::GetClientRect(hwnd_, &r);
     FillSys(dc, r, COLOR_BTNFACE);
-    std::wstring text = Caption();
     SelectGuard font(dc, FormFont());
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
-    ::DrawTextW(dc, text.c_str(), -1, &r, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_NOCLIP);
+    ::DrawTextW(dc, text_.c_str(), -1, &r, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_NOCLIP);
 }
 
 LRESULT TLabel::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
@@ -304,6 +311,7 @@ LRESULT TLabel::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_SETTEXT: {
         LRESULT r = TControl::WndProc(msg, wp, lp);
+        text_ = lp ? reinterpret_cast<const wchar_t*>(lp) : L"";
         Invalidate();
         return r;
     }

@@ -105,12 +105,16 @@ protected:
 class TLabel : public TControl {
 public:
     TLabel(HWND parent, int left, int top, int width, int height, const std::wstring& text, bool autoSize);
+    // Sets the text and has the label repaint; the same text again changes nothing.
     void SetCaption(const std::wstring& text);
     bool AutoSize = false;
     void PaintLabel(HDC dc) const;
 
 protected:
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    std::wstring text_;  // the window's text, kept for changes and repaints
 };
 
 class TSpeedButton : public TControl {

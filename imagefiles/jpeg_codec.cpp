@@ -3,6 +3,7 @@
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>
+#include <new>
 
 #include <jpeglib.h>
 #include <jerror.h>
@@ -289,6 +290,14 @@ void Decode(std::span<const std::uint8_t> data, const DecodeOptions& options, Ro
 std::vector<std::uint8_t> Encode(int width, int height, const EncodeOptions& options, RowSource& source) {
     std::vector<std::uint8_t> out;
     if (width <= 0 || height <= 0) return out;
+    // Room for an eighth of the picture's bytes up front, more than a picture
+    // at the usual qualities needs, so the appends seldom move what they have
+    // written; only the pages written to are touched. Without that room the
+    // appends grow the data as they go.
+    try {
+        out.reserve(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3 / 8);
+    } catch (const std::bad_alloc&) {
+    }
     Compressor c(out);
     jpeg_compress_struct& info = c.info;
     if (FailedRunning(c.err, [&] {

@@ -1,4 +1,6 @@
 // The main window's still-image handlers: copying from the video pane and measuring.
+#include <unordered_map>
+
 #include "app/form1.h"
 #include "app/form_font.h"
 #include "still/readouts.h"
@@ -7,16 +9,29 @@
 namespace mt {
 namespace {
 
-// Shows a readout, growing the label when the text is wider than it, so no
-// digit is cut off. Measures with a kept memory DC: readouts run on every move.
-void ShowReadout(TLabel& label, const std::wstring& text) {
-    ::SetWindowTextW(label.Handle(), text.c_str());  // the label repaints itself
+// The width of a text in the form's font, as GetTextExtentPoint32W gives it:
+// the sum of its characters' advance widths, each asked of the font once, since
+// readouts measure on every mouse move.
+int FormTextWidth(const std::wstring& text) {
     static OwnedMemDC measure(::CreateCompatibleDC(nullptr));
     static SelectGuard font(measure.get(), FormFont());
-    SIZE size{};
-    if (!::GetTextExtentPoint32W(measure.get(), text.c_str(), static_cast<int>(text.size()), &size)) return;
-    if (size.cx > label.Width())
-        ::SetWindowPos(label.Handle(), nullptr, 0, 0, size.cx, label.Height(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    static std::unordered_map<wchar_t, int> advance;
+    int width = 0;
+    for (wchar_t c : text) {
+        auto [it, added] = advance.try_emplace(c, 0);
+        if (added && !::GetCharWidth32W(measure.get(), c, c, &it->second)) it->second = 0;
+        width += it->second;
+    }
+    return width;
+}
+
+// Shows a readout, growing the label when the text is wider than it, so no
+// digit is cut off.
+void ShowReadout(TLabel& label, const std::wstring& text) {
+    label.SetCaption(text);
+    int width = FormTextWidth(text);
+    if (width > label.Width())
+        ::SetWindowPos(label.Handle(), nullptr, 0, 0, width, label.Height(), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // Copies the patch under (x, y) of the video pane to the same place in the

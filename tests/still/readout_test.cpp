@@ -34,6 +34,16 @@ TEST_F(Readouts, PanesReadFromTheBottomLeftCornerAndKeepTheLastText) {
     EXPECT_EQ(Label(*form->Label2), L"X= 319, Y=   1");
 }
 
+TEST_F(Readouts, ALabelRepaintsToItsNewText) {
+    const RECT shown{0, 0, 64, 12};
+    Post(Panel1(), WM_MOUSEMOVE, 0, 0, 0);
+    Pixels first = ReadWindow(form->Label1->Handle(), shown);
+    Post(Panel1(), WM_MOUSEMOVE, 0, 319, 239);
+    EXPECT_NE(ReadWindow(form->Label1->Handle(), shown).px, first.px);
+    Post(Panel1(), WM_MOUSEMOVE, 0, 0, 0);
+    EXPECT_EQ(ReadWindow(form->Label1->Handle(), shown).px, first.px);
+}
+
 TEST_F(Readouts, PositionsOutsideThePaneAreNegativeOrLongAndNeverCut) {
     Post(Panel1(), WM_MOUSEMOVE, 0, -3, 250);
     EXPECT_EQ(Label(*form->Label1), L"X=  -3, Y= -10");
