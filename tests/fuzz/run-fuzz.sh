@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the BMP and JPEG fuzz targets natively (clang, libFuzzer, ASan, UBSan),
 # writes their seed corpora and runs each for a bounded time. Any finding fails.
-#   bench/fuzz/run-fuzz.sh [output folder]   (FUZZ_SECONDS, default 60)
+#   tests/fuzz/run-fuzz.sh [output folder]   (FUZZ_SECONDS, default 60)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out=${1:-$root/build/fuzz}
@@ -10,10 +10,10 @@ mkdir -p "$out/seeds-bmp" "$out/seeds-jpeg" "$out/corpus-bmp" "$out/corpus-jpeg"
 cd "$root"
 common=(-std=c++20 -O1 -g -I"$root")
 san=(-fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all)
-clang++ "${common[@]}" "${san[@]}" bench/fuzz/bmp_fuzz.cpp imagefiles/bmp_format.cpp -o "$out/bmp_fuzz"
-clang++ "${common[@]}" "${san[@]}" bench/fuzz/jpeg_fuzz.cpp imagefiles/jpeg_codec.cpp imagefiles/jpeg_codes.cpp \
+clang++ "${common[@]}" "${san[@]}" tests/fuzz/bmp_fuzz.cpp imagefiles/bmp_format.cpp -o "$out/bmp_fuzz"
+clang++ "${common[@]}" "${san[@]}" tests/fuzz/jpeg_fuzz.cpp imagefiles/jpeg_codec.cpp imagefiles/jpeg_codes.cpp \
   app/format.cpp -ljpeg -o "$out/jpeg_fuzz"
-clang++ "${common[@]}" bench/fuzz/make_seeds.cpp imagefiles/bmp_format.cpp imagefiles/jpeg_codec.cpp \
+clang++ "${common[@]}" tests/fuzz/make_seeds.cpp imagefiles/bmp_format.cpp imagefiles/jpeg_codec.cpp \
   imagefiles/jpeg_codes.cpp app/format.cpp tools/ink_jpeg.cpp -ljpeg -o "$out/make_seeds"
 "$out/make_seeds" "$out/seeds-bmp" "$out/seeds-jpeg"
 for t in bmp jpeg; do
