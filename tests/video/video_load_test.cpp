@@ -197,11 +197,6 @@ TEST_F(VideoFormTest, AnMpegClipPlaysThroughItsOwnDevice) {
     EXPECT_FALSE(message.Wait()) << "a message came up on stepping";
 }
 
-// Whether the file can be opened unshared: nothing, in this process or another, holds it open.
-bool NothingHolds(const std::string& path) {
-    return OwnedFile(::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)).valid();
-}
-
 // A file the build puts beside the test programs.
 std::string BesideTests(const char* name) {
     char exe[MAX_PATH + 1] = {};
