@@ -64,7 +64,8 @@ MCIERROR RoutingMci::SendCommand(MCIDEVICEID device, UINT message, DWORD_PTR fla
         return result;
     }
     MCIERROR result = system_.SendCommand(device, message, flags, parms);
-    if (result == 0) Follow(device, message, flags, parms);
+    // Wine's AVI device stops and then answers a stop during play with a code (5).
+    if (result == 0 || message == MCI_STOP) Follow(device, message, flags, parms);
     return result;
 }
 
@@ -83,7 +84,7 @@ bool RoutingMci::PaintStoppedFrame(MCIDEVICEID device, HDC dc) {
     if (auto own = own_.find(device); own != own_.end()) return own->second->Paint(dc);
     auto stepped = stepped_.find(device);
     if (stepped == stepped_.end() || !stepped->second.window) return false;
-    DrawSystemFrame(stepped->second, device, dc, false);
+    DrawSystemFrame(stepped->second, device, dc);
     return true;
 }
 
@@ -158,17 +159,18 @@ void RoutingMci::Follow(MCIDEVICEID device, UINT message, DWORD_PTR flags, DWORD
     case MCI_STEP:
     case MCI_SEEK:
     case MCI_STOP:
+        // The frame at the position, once the device stands there.
         if (s.window) {
             WindowDC dc(s.window);
-            if (dc) DrawSystemFrame(s, device, dc.get(), true);
+            if (dc) DrawSystemFrame(s, device, dc.get());
         }
         return;
     default: return;
     }
 }
 
-void RoutingMci::DrawSystemFrame(SteppedFrames& s, MCIDEVICEID device, HDC dc, bool whilePlaying) {
-    if (!whilePlaying && StatusOf(system_, device, MCI_STATUS_MODE) == std::optional<DWORD_PTR>(MCI_MODE_PLAY))
+void RoutingMci::DrawSystemFrame(SteppedFrames& s, MCIDEVICEID device, HDC dc) {
+    if (StatusOf(system_, device, MCI_STATUS_MODE) == std::optional<DWORD_PTR>(MCI_MODE_PLAY))
         return;
     if (auto position = StatusOf(system_, device, MCI_STATUS_POSITION))
         s.frames->Draw(dc, s.destination, static_cast<long>(*position));

@@ -73,7 +73,8 @@ private:
     MCIERROR Open(DWORD_PTR flags, DWORD_PTR parms);
     SystemOpening Inspect(MCIDEVICEID device);
     void Follow(MCIDEVICEID device, UINT message, DWORD_PTR flags, DWORD_PTR parms);
-    void DrawSystemFrame(SteppedFrames& s, MCIDEVICEID device, HDC dc, bool whilePlaying);
+    // Draws the frame at the device's position, unless it plays.
+    void DrawSystemFrame(SteppedFrames& s, MCIDEVICEID device, HDC dc);
     MCIDEVICEID NextOwnId();
 
     MciEntry& system_;
