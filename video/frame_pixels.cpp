@@ -1,0 +1,173 @@
+#include "video/frame_pixels.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace mt {
+
+PictureSize FitWithin(int width, int height, int maxWidth, int maxHeight) {
+    if (width <= 0 || height <= 0) return {};
+    if (width <= maxWidth && height <= maxHeight) return {width, height};
+    const double scale = std::min(double(maxWidth) / width, double(maxHeight) / height);
+    return {std::max(1, static_cast<int>(std::lround(width * scale))),
+            std::max(1, static_cast<int>(std::lround(height * scale)))};
+}
+
+namespace {
+
+// Y'CbCr to R'G'B' for one matrix and range, in 16.16 fixed point.
+struct YuvMatrix {
+    int yScale, yOffset, crR, cbG, crG, cbB;
+    YuvMatrix(bool bt709, bool fullRange) {
+        const double kr = bt709 ? 0.2126 : 0.299, kb = bt709 ? 0.0722 : 0.114, kg = 1 - kr - kb;
+        const double ys = fullRange ? 1.0 : 255.0 / 219.0, cs = fullRange ? 1.0 : 255.0 / 224.0;
+        auto fixed = [](double v) { return static_cast<int>(std::lround(v * 65536)); };
+        yScale = fixed(ys);
+        yOffset = fullRange ? 0 : 16;
+        crR = fixed(2 * (1 - kr) * cs);
+        cbB = fixed(2 * (1 - kb) * cs);
+        cbG = fixed(2 * (1 - kb) * kb / kg * cs);
+        crG = fixed(2 * (1 - kr) * kr / kg * cs);
+    }
+    std::uint32_t operator()(int y, int cb, int cr) const {
+        const int yy = (y - yOffset) * yScale + 32768;
+        cb -= 128;
+        cr -= 128;
+        auto clamp = [](int v) { return static_cast<std::uint32_t>(std::clamp(v >> 16, 0, 255)); };
+        return clamp(yy + crR * cr) << 16 | clamp(yy - cbG * cb - crG * cr) << 8 | clamp(yy + cbB * cb);
+    }
+};
+
+}  // namespace
+
+bool ConvertPicture(const std::uint8_t* data, std::size_t size, const PixelLayout& l, Picture& out) {
+    if (!data || l.width <= 0 || l.height <= 0 || l.left < 0 || l.top < 0 || l.left + l.width > l.planeWidth ||
+        l.top + l.height > l.planeHeight)
+        return false;
+    const int bytesPerPixel = l.kind == PixelLayout::Rgb32 ? 4 : l.kind == PixelLayout::Yuy2 ? 2 : 1;
+    const std::size_t stride = static_cast<std::size_t>(std::abs(l.stride ? l.stride : l.planeWidth * bytesPerPixel));
+    const std::size_t rows = static_cast<std::size_t>(l.planeHeight);
+    const std::size_t lumaBytes = stride * rows;
+    const std::size_t chromaRows = (rows + 1) / 2;
+    std::size_t needed = lumaBytes;
+    if (l.kind == PixelLayout::Nv12) needed += stride * chromaRows;
+    if (l.kind == PixelLayout::I420) needed += 2 * (stride / 2) * chromaRows;
+    if (size < needed || stride < static_cast<std::size_t>(l.planeWidth * bytesPerPixel)) return false;
+
+    out.width = l.width;
+    out.height = l.height;
+    out.px.resize(static_cast<std::size_t>(l.width) * l.height);
+    const YuvMatrix m(l.bt709, l.fullRange);
+    for (int y = 0; y < l.height; ++y) {
+        const int sy = l.top + y;
+        const std::size_t row = l.stride < 0 ? rows - 1 - sy : sy;
+        const std::uint8_t* line = data + row * stride;
+        std::uint32_t* dst = &out.px[static_cast<std::size_t>(y) * l.width];
+        switch (l.kind) {
+        case PixelLayout::Rgb32:
+            for (int x = 0; x < l.width; ++x) {
+                const std::uint8_t* p = line + 4 * (l.left + x);
+                dst[x] = std::uint32_t{p[2]} << 16 | std::uint32_t{p[1]} << 8 | p[0];
+            }
+            break;
+        case PixelLayout::Nv12: {
+            const std::uint8_t* uv = data + lumaBytes + static_cast<std::size_t>(sy / 2) * stride;
+            for (int x = 0; x < l.width; ++x) {
+                const int sx = l.left + x;
+                dst[x] = m(line[sx], uv[sx & ~1], uv[(sx & ~1) + 1]);
+            }
+            break;
+        }
+        case PixelLayout::I420: {
+            const std::size_t cstride = stride / 2;
+            const std::uint8_t* u = data + lumaBytes + static_cast<std::size_t>(sy / 2) * cstride;
+            const std::uint8_t* v = u + cstride * chromaRows;
+            for (int x = 0; x < l.width; ++x) {
+                const int sx = l.left + x;
+                dst[x] = m(line[sx], u[sx / 2], v[sx / 2]);
+            }
+            break;
+        }
+        case PixelLayout::Yuy2:
+            for (int x = 0; x < l.width; ++x) {
+                const int sx = l.left + x;
+                const std::uint8_t* pair = line + 4 * (sx / 2);
+                dst[x] = m(line[2 * sx], pair[1], pair[3]);
+            }
+            break;
+        }
+    }
+    return true;
+}
+
+namespace {
+
+// For each output pixel along one axis, the source pixels it covers and their
+// shares (summing to 1).
+struct Tap {
+    int first = 0;
+    std::vector<float> weights;
+};
+
+std::vector<Tap> AreaTaps(int from, int to) {
+    std::vector<Tap> taps(static_cast<std::size_t>(to));
+    const double ratio = double(from) / to;
+    for (int i = 0; i < to; ++i) {
+        const double a = i * ratio, b = (i + 1) * ratio;
+        Tap& t = taps[static_cast<std::size_t>(i)];
+        t.first = static_cast<int>(a);
+        const int last = std::min(from - 1, static_cast<int>(std::ceil(b)) - 1);
+        for (int s = t.first; s <= last; ++s)
+            t.weights.push_back(static_cast<float>((std::min<double>(b, s + 1) - std::max<double>(a, s)) / ratio));
+    }
+    return taps;
+}
+
+}  // namespace
+
+Picture ScaleByAreaAveraging(const Picture& in, int width, int height) {
+    if (width == in.width && height == in.height) return in;
+    Picture out;
+    if (width <= 0 || height <= 0 || in.width <= 0 || in.height <= 0) return out;
+    const auto across = AreaTaps(in.width, width), down = AreaTaps(in.height, height);
+    // Across each row first, into three float channels; then down each column.
+    std::vector<float> rows(static_cast<std::size_t>(in.height) * width * 3);
+    for (int y = 0; y < in.height; ++y) {
+        const std::uint32_t* src = &in.px[static_cast<std::size_t>(y) * in.width];
+        float* dst = &rows[static_cast<std::size_t>(y) * width * 3];
+        for (int x = 0; x < width; ++x) {
+            const Tap& t = across[static_cast<std::size_t>(x)];
+            float r = 0, g = 0, b = 0;
+            for (std::size_t k = 0; k < t.weights.size(); ++k) {
+                const std::uint32_t p = src[t.first + static_cast<int>(k)];
+                const float w = t.weights[k];
+                r += w * float(p >> 16 & 255);
+                g += w * float(p >> 8 & 255);
+                b += w * float(p & 255);
+            }
+            dst[3 * x] = r;
+            dst[3 * x + 1] = g;
+            dst[3 * x + 2] = b;
+        }
+    }
+    out.width = width;
+    out.height = height;
+    out.px.assign(static_cast<std::size_t>(width) * height, 0);
+    std::vector<float> acc(static_cast<std::size_t>(width) * 3);
+    for (int y = 0; y < height; ++y) {
+        const Tap& t = down[static_cast<std::size_t>(y)];
+        std::fill(acc.begin(), acc.end(), 0.0f);
+        for (std::size_t k = 0; k < t.weights.size(); ++k) {
+            const float* src = &rows[static_cast<std::size_t>(t.first + static_cast<int>(k)) * width * 3];
+            const float w = t.weights[k];
+            for (std::size_t i = 0; i < acc.size(); ++i) acc[i] += w * src[i];
+        }
+        std::uint32_t* dst = &out.px[static_cast<std::size_t>(y) * width];
+        auto channel = [](float v) { return static_cast<std::uint32_t>(std::clamp(std::lround(v), 0L, 255L)); };
+        for (int x = 0; x < width; ++x)
+            dst[x] = channel(acc[3 * x]) << 16 | channel(acc[3 * x + 1]) << 8 | channel(acc[3 * x + 2]);
+    }
+    return out;
+}
+
+}  // namespace mt
