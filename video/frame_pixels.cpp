@@ -40,7 +40,7 @@ struct YuvMatrix {
 
 }  // namespace
 
-bool ConvertPicture(const std::uint8_t* data, std::size_t size, const PixelLayout& l, Picture& out) {
+bool UnpackPicture(const std::uint8_t* data, std::size_t size, const PixelLayout& l, Picture& out) {
     if (!data || l.width <= 0 || l.height <= 0 || l.left < 0 || l.top < 0 || l.left + l.width > l.planeWidth ||
         l.top + l.height > l.planeHeight)
         return false;
@@ -57,7 +57,7 @@ bool ConvertPicture(const std::uint8_t* data, std::size_t size, const PixelLayou
     out.width = l.width;
     out.height = l.height;
     out.px.resize(static_cast<std::size_t>(l.width) * l.height);
-    const YuvMatrix m(l.bt709, l.fullRange);
+    auto m = [](std::uint32_t y, std::uint32_t cb, std::uint32_t cr) { return y << 16 | cb << 8 | cr; };
     for (int y = 0; y < l.height; ++y) {
         const int sy = l.top + y;
         const std::size_t row = l.stride < 0 ? rows - 1 - sy : sy;
@@ -98,6 +98,12 @@ bool ConvertPicture(const std::uint8_t* data, std::size_t size, const PixelLayou
         }
     }
     return true;
+}
+
+void ApplyColourMatrix(const PixelLayout& layout, Picture& picture) {
+    if (layout.kind == PixelLayout::Rgb32) return;
+    const YuvMatrix m(layout.bt709, layout.fullRange);
+    for (std::uint32_t& p : picture.px) p = m(static_cast<int>(p >> 16 & 255), static_cast<int>(p >> 8 & 255), static_cast<int>(p & 255));
 }
 
 namespace {

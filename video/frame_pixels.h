@@ -31,9 +31,13 @@ struct PictureSize {
 // keeping its aspect ratio (1920x1080 gives 320x180, 1080x1920 gives 135x240).
 PictureSize FitWithin(int width, int height, int maxWidth = 320, int maxHeight = 240);
 
-// The picture in a decoder's buffer as pixels. False when the buffer is too small
-// for the layout.
-bool ConvertPicture(const std::uint8_t* data, std::size_t size, const PixelLayout& layout, Picture& out);
+// The picture in a decoder's buffer as pixels, in two halves so that a large
+// picture can be scaled down before its colours are converted: the buffer's
+// samples unconverted (Y, Cb, Cr where 0x00RRGGBB has R, G, B; RGB32 as it is;
+// false when the buffer is too small for the layout), then the layout's matrix and
+// range applied.
+bool UnpackPicture(const std::uint8_t* data, std::size_t size, const PixelLayout& layout, Picture& out);
+void ApplyColourMatrix(const PixelLayout& layout, Picture& picture);
 
 // The picture scaled to width x height by area averaging: each pixel is the mean of
 // the source area it covers.

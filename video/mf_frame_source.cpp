@@ -160,17 +160,22 @@ public:
             }
         }
     }
-    // The current sample's picture.
-    bool Picture(mt::Picture& out) {
+    // The current sample's picture at width x height.
+    bool Picture(int width, int height, mt::Picture& out) {
         if (!sample_) return false;
         ComPtr<IMFMediaBuffer> buffer;
         if (FAILED(sample_->ConvertToContiguousBuffer(buffer.put()))) return false;
         BYTE* data = nullptr;
         DWORD length = 0;
         if (FAILED(buffer->Lock(&data, nullptr, &length))) return false;
-        const bool ok = ConvertPicture(data, length, layout_, out);
+        mt::Picture samples;
+        const bool ok = UnpackPicture(data, length, layout_, samples);
         buffer->Unlock();
-        return ok;
+        if (!ok) return false;
+        // Scaled first: the conversion is linear, and cheaper on the smaller picture.
+        out = ScaleByAreaAveraging(samples, width, height);
+        ApplyColourMatrix(layout_, out);
+        return true;
     }
 
 private:
@@ -261,11 +266,16 @@ public:
 
     long Length() const override { return seeker_.Length(); }
     SIZE DisplaySize() const override { return {fitted_.width, fitted_.height}; }
-    double FrameTimeMs(long frame) const override { return seeker_.TimeOf(frame) / 10000.0; }
+    // The frames' own times, but where those repeat or stray (AVIs with B-frames,
+    // MPEG streams: the clips that are read forward) the nominal rate's.
+    double FrameTimeMs(long frame) const override {
+        if (seeker_.SeeksExact()) return seeker_.TimeOf(frame) / 10000.0;
+        return std::clamp(frame, 0L, std::max(0L, Length() - 1)) * 1000.0 / FramesPerSecond();
+    }
     double FramesPerSecond() const override {
         const double rate = reader_->FramesPerSecond();
         if (rate > 0) return rate;
-        const double last = FrameTimeMs(Length() - 1);
+        const double last = seeker_.TimeOf(Length() - 1) / 10000.0;
         return Length() > 1 && last > 0 ? (Length() - 1) * 1000.0 / last : 30.0;
     }
     bool Draw(HDC dc, const RECT& dest, long frame) override {
@@ -273,9 +283,9 @@ public:
         frame = std::clamp(frame, 0L, Length() - 1);
         const Picture* picture = cache_.Find(frame);
         if (!picture) {
-            Picture decoded;
-            if (!seeker_.Reach(frame) || !reader_->Picture(decoded)) return false;
-            picture = &cache_.Add(frame, ScaleByAreaAveraging(decoded, fitted_.width, fitted_.height));
+            Picture fitted;
+            if (!seeker_.Reach(frame) || !reader_->Picture(fitted_.width, fitted_.height, fitted)) return false;
+            picture = &cache_.Add(frame, std::move(fitted));
         }
         BITMAPINFO info{};
         info.bmiHeader.biSize = sizeof info.bmiHeader;
