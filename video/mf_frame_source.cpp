@@ -100,7 +100,8 @@ public:
         attributes->SetUINT32(MF_SOURCE_READER_ENABLE_VIDEO_PROCESSING, TRUE);
         if (FAILED(mf.CreateSourceReaderFromURL(path.c_str(), attributes.get(), reader_.put()))) return;
         reader_->SetStreamSelection(static_cast<DWORD>(MF_SOURCE_READER_ALL_STREAMS), FALSE);
-        if (FAILED(reader_->SetStreamSelection(kVideo, TRUE)) || FAILED(reader_->GetNativeMediaType(kVideo, 0, native_.put()))) {
+        if (FAILED(reader_->SetStreamSelection(kVideo, TRUE)) ||
+            FAILED(reader_->GetNativeMediaType(kVideo, 0, native_.put()))) {
             reader_.reset();
             return;
         }
@@ -123,7 +124,9 @@ public:
     // The picture's display size: its pixel aspect applied.
     PictureSize DisplaySize() const {
         double width = layout_.width;
-        if (auto ratio = Uint64Of(current_.get(), MF_MT_PIXEL_ASPECT_RATIO)) {
+        auto ratio = Uint64Of(current_.get(), MF_MT_PIXEL_ASPECT_RATIO);
+        if (!ratio) ratio = Uint64Of(native_.get(), MF_MT_PIXEL_ASPECT_RATIO);
+        if (ratio) {
             const auto num = static_cast<UINT32>(*ratio >> 32), den = static_cast<UINT32>(*ratio);
             if (num && den) width = width * num / den;
         }
@@ -165,13 +168,15 @@ public:
         if (!sample_) return false;
         ComPtr<IMFMediaBuffer> buffer;
         if (FAILED(sample_->ConvertToContiguousBuffer(buffer.put()))) return false;
-        BYTE* data = nullptr;
-        DWORD length = 0;
-        if (FAILED(buffer->Lock(&data, nullptr, &length))) return false;
         mt::Picture samples;
-        const bool ok = UnpackPicture(data, length, layout_, samples);
-        buffer->Unlock();
-        if (!ok) return false;
+        if (!UnpackWithPitch(buffer.get(), samples)) {
+            BYTE* data = nullptr;
+            DWORD length = 0;
+            if (FAILED(buffer->Lock(&data, nullptr, &length))) return false;
+            const bool ok = UnpackPicture(data, length, layout_, samples);
+            buffer->Unlock();
+            if (!ok) return false;
+        }
         // Scaled first: the conversion is linear, and cheaper on the smaller picture.
         out = ScaleByAreaAveraging(samples, width, height);
         ApplyColourMatrix(layout_, out);
@@ -179,6 +184,28 @@ public:
     }
 
 private:
+    // Through the buffer's own row pitch, where it tells one (decoders on Windows pad
+    // rows): false where it does not, or its rows run bottom-up.
+    bool UnpackWithPitch(IMFMediaBuffer* buffer, mt::Picture& out) {
+        ComPtr<IMF2DBuffer> planes;
+        if (FAILED(buffer->QueryInterface(IID_PPV_ARGS(planes.put())))) return false;
+        BYTE* top = nullptr;
+        LONG pitch = 0;
+        if (FAILED(planes->Lock2D(&top, &pitch))) return false;
+        bool ok = false;
+        if (pitch > 0) {
+            // The planes one after another at that pitch, chroma below luma.
+            PixelLayout layout = layout_;
+            layout.stride = pitch;
+            const bool twoPlanes = layout.kind == PixelLayout::Nv12 || layout.kind == PixelLayout::I420;
+            const std::size_t rows = static_cast<std::size_t>(layout.planeHeight) +
+                                     (twoPlanes ? (static_cast<std::size_t>(layout.planeHeight) + 1) / 2 : 0);
+            ok = UnpackPicture(top, static_cast<std::size_t>(pitch) * rows, layout, out);
+        }
+        planes->Unlock2D();
+        return ok;
+    }
+
     bool ReadLayout() {
         if (FAILED(reader_->GetCurrentMediaType(kVideo, current_.put()))) return false;
         GUID subtype{};
