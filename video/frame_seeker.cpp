@@ -31,10 +31,8 @@ std::int64_t FrameSeeker::MiddleOf(long frame) const {
 }
 
 bool FrameSeeker::SeekTo(std::int64_t time) {
-    ++seeks_;
     next_ = -1;
-    if (!reader_.Seek(time)) return false;
-    return true;
+    return reader_.Seek(time);
 }
 
 // Reads from next_ up to `frame`.

@@ -36,8 +36,6 @@ public:
     bool SeeksExact() const noexcept { return seeksExact_; }
     // Makes frame n the reader's current picture. False when it cannot be read.
     bool Reach(long frame);
-    // How many seeks the reader has been asked for (for tests and the benchmark).
-    long Seeks() const noexcept { return seeks_; }
 
 private:
     bool SeekTo(std::int64_t time);
@@ -50,7 +48,6 @@ private:
     std::vector<std::int64_t> times_;
     bool seeksExact_;
     long next_ = -1;  // the frame the next Read delivers; -1 unknown
-    long seeks_ = 0;
 };
 
 }  // namespace mt

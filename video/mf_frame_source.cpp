@@ -37,9 +37,14 @@ struct MediaFoundation {
     static const MediaFoundation& Get() {
         static const MediaFoundation mf = [] {
             MediaFoundation m;
-            // Kept loaded for the process: the loader frees them at its end.
-            HMODULE plat = ::LoadLibraryW(L"mfplat.dll");
-            HMODULE readwrite = plat ? ::LoadLibraryW(L"mfreadwrite.dll") : nullptr;
+            // From the system folder only (a Windows 7 without that search flag: the
+            // ordinary search); kept loaded for the process.
+            auto system = [](const wchar_t* name) {
+                HMODULE lib = ::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+                return lib ? lib : ::GetLastError() == ERROR_INVALID_PARAMETER ? ::LoadLibraryW(name) : nullptr;
+            };
+            HMODULE plat = system(L"mfplat.dll");
+            HMODULE readwrite = plat ? system(L"mfreadwrite.dll") : nullptr;
             if (!plat || !readwrite) return m;
             auto load = [](HMODULE lib, const char* name, auto& fn) {
                 fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(
@@ -119,7 +124,6 @@ public:
         reader_.reset();
     }
     bool Open() const noexcept { return static_cast<bool>(reader_); }
-    const PixelLayout& Layout() const noexcept { return layout_; }
     const GUID& NativeSubtype() const noexcept { return nativeSubtype_; }
     // The picture's display size: its pixel aspect applied.
     PictureSize DisplaySize() const {
