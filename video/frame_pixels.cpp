@@ -109,10 +109,10 @@ void ApplyColourMatrix(const PixelLayout& layout, Picture& picture) {
 namespace {
 
 // For each output pixel along one axis, the source pixels it covers and their
-// shares (summing to 1).
+// shares in 16.16 fixed point, summing to exactly 1.
 struct Tap {
     int first = 0;
-    std::vector<float> weights;
+    std::vector<std::uint32_t> weights;
 };
 
 std::vector<Tap> AreaTaps(int from, int to) {
@@ -123,8 +123,13 @@ std::vector<Tap> AreaTaps(int from, int to) {
         Tap& t = taps[static_cast<std::size_t>(i)];
         t.first = static_cast<int>(a);
         const int last = std::min(from - 1, static_cast<int>(std::ceil(b)) - 1);
-        for (int s = t.first; s <= last; ++s)
-            t.weights.push_back(static_cast<float>((std::min<double>(b, s + 1) - std::max<double>(a, s)) / ratio));
+        std::uint32_t sum = 0;
+        for (int s = t.first; s <= last; ++s) {
+            const double share = (std::min<double>(b, s + 1) - std::max<double>(a, s)) / ratio;
+            t.weights.push_back(static_cast<std::uint32_t>(share * 65536));
+            sum += t.weights.back();
+        }
+        *std::max_element(t.weights.begin(), t.weights.end()) += 65536 - sum;
     }
     return taps;
 }
@@ -136,42 +141,38 @@ Picture ScaleByAreaAveraging(const Picture& in, int width, int height) {
     Picture out;
     if (width <= 0 || height <= 0 || in.width <= 0 || in.height <= 0) return out;
     const auto across = AreaTaps(in.width, width), down = AreaTaps(in.height, height);
-    // Across each row first, into three float channels; then down each column.
-    std::vector<float> rows(static_cast<std::size_t>(in.height) * width * 3);
-    for (int y = 0; y < in.height; ++y) {
-        const std::uint32_t* src = &in.px[static_cast<std::size_t>(y) * in.width];
-        float* dst = &rows[static_cast<std::size_t>(y) * width * 3];
-        for (int x = 0; x < width; ++x) {
-            const Tap& t = across[static_cast<std::size_t>(x)];
-            float r = 0, g = 0, b = 0;
-            for (std::size_t k = 0; k < t.weights.size(); ++k) {
-                const std::uint32_t p = src[t.first + static_cast<int>(k)];
-                const float w = t.weights[k];
-                r += w * float(p >> 16 & 255);
-                g += w * float(p >> 8 & 255);
-                b += w * float(p & 255);
-            }
-            dst[3 * x] = r;
-            dst[3 * x + 1] = g;
-            dst[3 * x + 2] = b;
-        }
-    }
     out.width = width;
     out.height = height;
     out.px.assign(static_cast<std::size_t>(width) * height, 0);
-    std::vector<float> acc(static_cast<std::size_t>(width) * 3);
+    // Down each column first, over the rows' bytes (four channels a pixel, the
+    // fourth unused), into one row of sums; then across that row.
+    const std::size_t rowBytes = static_cast<std::size_t>(in.width) * 4;
+    std::vector<std::uint32_t> acc(rowBytes);
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(in.px.data());
+    auto channel = [](std::uint64_t v) { return static_cast<std::uint32_t>(std::min<std::uint64_t>(255, (v + (1u << 23)) >> 24)); };
     for (int y = 0; y < height; ++y) {
         const Tap& t = down[static_cast<std::size_t>(y)];
-        std::fill(acc.begin(), acc.end(), 0.0f);
+        std::fill(acc.begin(), acc.end(), 0u);
         for (std::size_t k = 0; k < t.weights.size(); ++k) {
-            const float* src = &rows[static_cast<std::size_t>(t.first + static_cast<int>(k)) * width * 3];
-            const float w = t.weights[k];
-            for (std::size_t i = 0; i < acc.size(); ++i) acc[i] += w * src[i];
+            const std::uint8_t* src = bytes + static_cast<std::size_t>(t.first + static_cast<int>(k)) * rowBytes;
+            const std::uint32_t w = t.weights[k];
+            for (std::size_t i = 0; i < rowBytes; ++i) acc[i] += w * src[i];
         }
         std::uint32_t* dst = &out.px[static_cast<std::size_t>(y) * width];
-        auto channel = [](float v) { return static_cast<std::uint32_t>(std::clamp(std::lround(v), 0L, 255L)); };
-        for (int x = 0; x < width; ++x)
-            dst[x] = channel(acc[3 * x]) << 16 | channel(acc[3 * x + 1]) << 8 | channel(acc[3 * x + 2]);
+        for (int x = 0; x < width; ++x) {
+            const Tap& h = across[static_cast<std::size_t>(x)];
+            std::uint64_t c0 = 0, c1 = 0, c2 = 0;
+            const std::uint32_t* p = &acc[static_cast<std::size_t>(h.first) * 4];
+            for (std::size_t k = 0; k < h.weights.size(); ++k, p += 4) {
+                // Down to 8 fractional bits first, so a sum of shares fits.
+                const std::uint32_t w = h.weights[k];
+                c0 += std::uint64_t{w} * ((p[0] + 128) >> 8);
+                c1 += std::uint64_t{w} * ((p[1] + 128) >> 8);
+                c2 += std::uint64_t{w} * ((p[2] + 128) >> 8);
+            }
+            // Bytes 0, 1, 2 of 0x00RRGGBB in memory: blue, green, red.
+            dst[x] = channel(c2) << 16 | channel(c1) << 8 | channel(c0);
+        }
     }
     return out;
 }
