@@ -272,10 +272,11 @@ TEST_P(MarkerClipTest, OpensFittedCountsFramesStepsAndStopsOnTheCountersFrame) {
     EXPECT_TRUE(ShowsFrame(clip, 60));
     form->Timer1Timer();
     EXPECT_EQ(form->Label4->Caption(), L"00060 / 00090");
-    int notices = 0;
-    player.OnNotify = [&] { ++notices; };
+    Pump();  // the notice of the play 停止 ended
+    bool ended = false;
+    player.OnNotify = [&] { ended = player.NotifyResult() == TMPNotifyValues::nvSuccessful; };
     form->Button1Click();
-    ASSERT_TRUE(PumpUntil([&] { return notices == 1; }, 10000));
+    ASSERT_TRUE(PumpUntil([&] { return ended; }, 10000));
     EXPECT_EQ(player.QueryPosition(), 89);
     EXPECT_TRUE(ShowsFrame(clip, 89));
     ::SendMessageW(form->Handle(), WM_CLOSE, 0, 0);
