@@ -6,6 +6,7 @@
 #include "app/errors.h"
 #include "app/failure.h"
 #include "app/text.h"
+#include "win/hidden_window.h"
 
 namespace mt {
 namespace {
@@ -45,33 +46,18 @@ TMediaPlayer::~TMediaPlayer() {
 
 HWND TMediaPlayer::NoticeWindow() {
     if (!notice_) {
-        WNDCLASSEXW wc{sizeof wc};
-        if (!::GetClassInfoExW(Application.Instance(), kNoticeClass, &wc)) {
-            wc = WNDCLASSEXW{sizeof wc};
-            wc.lpfnWndProc = &TMediaPlayer::NoticeProc;
-            wc.hInstance = Application.Instance();
-            wc.lpszClassName = kNoticeClass;
-            ::RegisterClassExW(&wc);
-        }
         // A hidden child of the owner; a message-only window when there is none.
-        HWND parent = owner_ ? owner_ : HWND_MESSAGE;
-        notice_.reset(::CreateWindowExW(0, kNoticeClass, L"", owner_ ? WS_CHILD : 0, 0, 0, 0, 0, parent, nullptr,
-                                        Application.Instance(), this));
+        notice_ = CreateHiddenWindow(Application.Instance(), kNoticeClass, &TMediaPlayer::NoticeProc, owner_, this);
         if (!notice_) RaiseLastOSError();
     }
     return notice_.get();
 }
 
 LRESULT CALLBACK TMediaPlayer::NoticeProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-        ::SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-    }
-    if (msg == MM_MCINOTIFY) {
-        if (auto* self = reinterpret_cast<TMediaPlayer*>(::GetWindowLongPtrW(wnd, GWLP_USERDATA))) {
-            Guarded([&] { self->TakeNotice(wp); });
-            return 0;
-        }
+    auto* self = WindowObject<TMediaPlayer>(wnd, msg, lp);
+    if (msg == MM_MCINOTIFY && self) {
+        Guarded([&] { self->TakeNotice(wp); });
+        return 0;
     }
     return ::DefWindowProcW(wnd, msg, wp, lp);
 }
@@ -112,7 +98,6 @@ void TMediaPlayer::RefreshButtons() { QueryMode(); }
 
 void TMediaPlayer::OpenDevice() {
     if (deviceOpen_) CloseDevice();
-    frames_.Close();
     MCI_OPEN_PARMSA p{};
     char noType[1] = "";  // the device is chosen from the file; no flag announces the name
     std::string element = FileName;
@@ -139,8 +124,6 @@ void TMediaPlayer::OpenDevice() {
         GetDestinationRect(dest);
         displayWidth_ = dest.right - dest.left;
         displayHeight_ = dest.bottom - dest.top;
-        // A clip that cannot be decoded here simply shows no frame after a step.
-        if (!TFrameDisplay::DeviceDrawsSteppedFrames()) frames_.Open(FileName);
     }
     RefreshButtons();
 }
@@ -150,7 +133,6 @@ void TMediaPlayer::CloseDevice() {
     MCI_GENERIC_PARMS p{};
     p.dwCallback = reinterpret_cast<DWORD_PTR>(NoticeWindow());
     if (Send(MCI_CLOSE, MCI_WAIT, &p) == 0) {
-        frames_.Close();
         deviceOpen_ = false;
         deviceId_ = 0;
     }
@@ -194,7 +176,7 @@ void TMediaPlayer::StepForward() {
     MCI_ANIM_STEP_PARMS p{};
     p.dwCallback = reinterpret_cast<DWORD_PTR>(NoticeWindow());
     p.dwFrames = static_cast<DWORD>(StepFrames);
-    if (Send(MCI_STEP, MCI_WAIT | kStepFrames, &p) == 0) ShowSteppedFrame();
+    Send(MCI_STEP, MCI_WAIT | kStepFrames, &p);
 }
 
 void TMediaPlayer::StepBackward() {
@@ -203,7 +185,7 @@ void TMediaPlayer::StepBackward() {
     MCI_ANIM_STEP_PARMS p{};
     p.dwCallback = reinterpret_cast<DWORD_PTR>(NoticeWindow());
     p.dwFrames = static_cast<DWORD>(StepFrames);
-    if (Send(MCI_STEP, MCI_WAIT | kStepFrames | kStepReverse, &p) == 0) ShowSteppedFrame();
+    Send(MCI_STEP, MCI_WAIT | kStepFrames | kStepReverse, &p);
 }
 
 void TMediaPlayer::SeekToStart() {
@@ -211,7 +193,7 @@ void TMediaPlayer::SeekToStart() {
     QueryTimeFormat();  // a device counting tracks would seek by tracks; no video device does
     MCI_SEEK_PARMS p{};
     p.dwCallback = reinterpret_cast<DWORD_PTR>(NoticeWindow());
-    if (Send(MCI_SEEK, MCI_WAIT | MCI_SEEK_TO_START, &p) == 0) ShowSteppedFrame();
+    Send(MCI_SEEK, MCI_WAIT | MCI_SEEK_TO_START, &p);
 }
 
 void TMediaPlayer::SeekTo(std::int32_t position) {
@@ -219,17 +201,11 @@ void TMediaPlayer::SeekTo(std::int32_t position) {
     MCI_SEEK_PARMS p{};
     p.dwCallback = reinterpret_cast<DWORD_PTR>(NoticeWindow());
     p.dwTo = static_cast<DWORD>(position);
-    if (Send(MCI_SEEK, MCI_WAIT | MCI_TO, &p) == 0) ShowSteppedFrame();
-}
-
-void TMediaPlayer::ShowSteppedFrame() {
-    if (!display_ || !frames_.IsOpen()) return;
-    WindowDC dc(display_);
-    if (dc) frames_.DrawCurrent(deviceId_, dc.get(), destination_, true);
+    Send(MCI_SEEK, MCI_WAIT | MCI_TO, &p);
 }
 
 void TMediaPlayer::PaintStoppedFrame(HDC dc) {
-    if (display_ && frames_.IsOpen()) frames_.DrawCurrent(deviceId_, dc, destination_, false);
+    if (display_ && deviceOpen_) mci_.PaintStoppedFrame(deviceId_, dc);
 }
 
 namespace {
@@ -264,7 +240,7 @@ void TMediaPlayer::GetDestinationRect(RECT& rect) {
     if (!deviceOpen_ || !hasVideo_) return;
     MCI_ANIM_RECT_PARMS p{};
     // A failed query leaves the caller's rectangle as it was rather than 0 x 0.
-    if (Send(MCI_WHERE, kWhereDestination, &p) == 0) rect = destination_ = p.rc;
+    if (Send(MCI_WHERE, kWhereDestination, &p) == 0) rect = p.rc;
 }
 
 void TMediaPlayer::SetDestinationRect(const RECT& rect) {
@@ -275,7 +251,7 @@ void TMediaPlayer::SetDestinationRect(const RECT& rect) {
         p.rc.right = displayWidth_;
         p.rc.bottom = displayHeight_;
     }
-    if (Send(MCI_PUT, kPutDestination, &p) == 0) destination_ = p.rc;
+    Send(MCI_PUT, kPutDestination, &p);
 }
 
 std::wstring TMediaPlayer::ErrorText() {

@@ -9,8 +9,8 @@
 #include <functional>
 #include <string>
 
-#include "video/frame_display.h"
 #include "video/mci.h"
+#include "video/program_mci.h"
 #include "win/handles.h"
 
 namespace mt {
@@ -28,7 +28,7 @@ enum TMPModes : std::uint8_t { mpNotReady, mpStopped, mpPlaying, mpRecording, mp
 class TMediaPlayer {
 public:
     // owner: the window the hidden notice window is a child of.
-    explicit TMediaPlayer(HWND owner, MciEntry& mci = SystemMci());
+    explicit TMediaPlayer(HWND owner, MciEntry& mci = ProgramMci());
     TMediaPlayer(const TMediaPlayer&) = delete;
     TMediaPlayer& operator=(const TMediaPlayer&) = delete;
     // Hands the display window back (when one is set), then closes the device.
@@ -85,9 +85,8 @@ public:
     // nothing without an open device that has video.
     void GetDestinationRect(RECT& rect);
     void SetDestinationRect(const RECT& rect);
-    // Draws the frame at the device's position into the display window's dc at the
-    // destination rectangle, unless the device plays, where the device does not
-    // draw stepped frames itself (a repaint of the display window while stopped).
+    // A repaint of the display window: the MCI entry draws the frame at the device's
+    // position into dc where the device leaves that to the program.
     void PaintStoppedFrame(HDC dc);
 
     // The platform's text for LastError.
@@ -102,8 +101,6 @@ private:
     bool Capability(DWORD item);
     void RefreshButtons();
     void TakeNotice(WPARAM code);
-    // After a step or seek has succeeded: the frame there, where the device does not draw it.
-    void ShowSteppedFrame();
     static LRESULT CALLBACK NoticeProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
 
     HWND owner_;
@@ -116,8 +113,6 @@ private:
     std::int32_t displayWidth_ = 0, displayHeight_ = 0;
     DWORD lastError_ = 0;
     TMPNotifyValues notifyResult_ = TMPNotifyValues::nvSuccessful;
-    RECT destination_{};    // as last read from or given to the device
-    TFrameDisplay frames_;  // open only where the device does not draw stepped frames
 };
 
 }  // namespace mt

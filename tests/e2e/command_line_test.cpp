@@ -6,11 +6,14 @@
 
 #include <string>
 
+#include "app/file_exists.h"
 #include "app/text.h"
+#include "common/marker_clips.h"
 #include "common/media.h"
 #include "common/program_session.h"
 #include "common/pump.h"
 #include "e2e/picture_read.h"
+#include "video/frame_source.h"
 
 namespace mt::test {
 namespace {
@@ -29,6 +32,16 @@ protected:
             << WideToUtf8(ProgramSession::Text(app.Counter()));
         EXPECT_EQ(app.OpenDialogs(), L"");
         EXPECT_EQ(app.Close(), 0u);
+    }
+
+    // Saves the still image through 保存 and its dialog; what the file then holds.
+    Picture SaveStill(ProgramSession& app, const std::string& path) {
+        app.Click(app.Button(L"保存"));
+        HWND dialog = app.WaitFileDialog();
+        EXPECT_NE(dialog, nullptr) << WideToUtf8(app.OpenDialogs());
+        if (!dialog || !app.AnswerFileDialog(dialog, AnsiToWide(path))) return {};
+        PumpUntil([&] { return ReadBmp(path).width > 0; }, 20000);
+        return ReadBmp(path);
     }
 
     MediaFolder folder;
@@ -52,13 +65,8 @@ TEST_F(CommandLine, APictureArgumentLoadsTheStillImage) {
     ProgramSession app(Exe(), Quoted(AnsiToWide(picture)));
     ASSERT_NE(app.Main(), nullptr);
     // Saved again through 保存, the still image is the picture.
-    const std::string saved = folder.File("saved.bmp");
-    app.Click(app.Button(L"保存"));
-    HWND dialog = app.WaitFileDialog();
-    ASSERT_NE(dialog, nullptr) << WideToUtf8(app.OpenDialogs());
-    ASSERT_TRUE(app.AnswerFileDialog(dialog, AnsiToWide(saved)));
-    ASSERT_TRUE(PumpUntil([&] { return ReadBmp(saved).width == 40; }, 20000)) << WideToUtf8(app.OpenDialogs());
-    Picture still = ReadBmp(saved);
+    Picture still = SaveStill(app, folder.File("saved.bmp"));
+    ASSERT_EQ(still.width, 40) << WideToUtf8(app.OpenDialogs());
     EXPECT_EQ(still.height, 30);
     EXPECT_EQ(still.At(20, 15), 0xFF0000u);
     EXPECT_EQ(app.Close(), 0u);
@@ -93,6 +101,46 @@ TEST_F(CommandLine, AMissingPictureNamedInTheCurrentFolderIsReportedByItsFullPat
     });
     ASSERT_NE(report, nullptr) << WideToUtf8(app.OpenDialogs());
     EXPECT_TRUE(app.Press(report, IDOK));
+    EXPECT_EQ(app.Close(), 0u);
+}
+
+TEST_F(CommandLine, A1080pPhoneClipStepsFrameByFrameAndItsTracedMarkerIsSaved) {
+    const MarkerClip& clip = kMarkerClips[std::size(kMarkerClips) - 1];
+    ASSERT_EQ(clip.width, 1920);
+    if (!FileExists(clip.Path())) GTEST_SKIP() << "not made at build time: " << clip.file;
+    if (!OpenMediaFoundationFrames(clip.Path())) GTEST_SKIP() << "no Media Foundation decoder here";
+    ProgramSession app(Exe(), Quoted(AnsiToWide(clip.Path())));
+    ASSERT_NE(app.Main(), nullptr);
+    // The panes start at 320 x 240 and take the clip's fitted size.
+    ASSERT_TRUE(PumpUntil([&] {
+        SIZE pane = ProgramSession::ClientSize(app.Image1());
+        return pane.cx == clip.fittedWidth && pane.cy == clip.fittedHeight;
+    }, 30000)) << WideToUtf8(app.OpenDialogs());
+    app.Click(app.Button(L"停止"));
+    app.Click(app.Button(L"最初のフレーム"));
+    // The marker's middle at frames 0, 20 and 40, traced once each.
+    const int y = static_cast<int>((clip.FittedTop() + clip.FittedBottom()) / 2);
+    std::vector<int> traced;
+    for (long frame : {0L, 20L, 40L}) {
+        if (frame > 0)
+            for (int i = 0; i < 20; ++i) app.Click(app.Button(L"+１フレーム"));
+        wchar_t counter[16];
+        ::swprintf(counter, 16, L"%05ld / 00090", frame);
+        ASSERT_TRUE(app.WaitText(app.Counter(), counter, 20000)) << WideToUtf8(ProgramSession::Text(app.Counter()));
+        int x = static_cast<int>((clip.FittedLeft(frame) + clip.FittedRight(frame)) / 2);
+        app.Mouse(app.Panel1(), WM_LBUTTONDOWN, MK_LBUTTON, x, y);
+        app.Mouse(app.Panel1(), WM_LBUTTONUP, 0, x, y);
+        traced.push_back(x);
+    }
+    Picture still = SaveStill(app, folder.File("trace.bmp"));
+    ASSERT_EQ(still.width, clip.fittedWidth) << WideToUtf8(app.OpenDialogs());
+    ASSERT_EQ(still.height, clip.fittedHeight);
+    auto isMarker = [](std::uint32_t px) {
+        return std::abs(int(px >> 16 & 0xFF) - kMarkerColour.r) <= 24 &&
+               std::abs(int(px >> 8 & 0xFF) - kMarkerColour.g) <= 24 && std::abs(int(px & 0xFF) - kMarkerColour.b) <= 24;
+    };
+    for (int x : traced) EXPECT_TRUE(isMarker(still.At(x, y))) << "x " << x << std::hex << " " << still.At(x, y);
+    EXPECT_EQ(still.At(traced[0] + 30, y), 0xFFFFFFu) << "nothing traced between";
     EXPECT_EQ(app.Close(), 0u);
 }
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "app/text.h"
+#include "win/handles.h"
 
 namespace mt::test {
 
@@ -21,6 +22,10 @@ int OpenMciDevices() {
     char answer[64] = {};
     if (::mciSendStringA("sysinfo all quantity open", answer, sizeof answer, nullptr) != 0) return -1;
     return std::atoi(answer);
+}
+
+bool NothingHolds(const std::string& path) {
+    return OwnedFile(::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)).valid();
 }
 
 media::BallClip Clip(int width, int height, int frames, int framesPerSecond) {

@@ -49,6 +49,8 @@ protected:
 RECT BoundsOf(HWND wnd);
 // How many MCI devices this process has open.
 int OpenMciDevices();
+// Whether the file can be opened unshared: nothing, in this process or another, holds it open.
+bool NothingHolds(const std::string& path);
 // A clip of the given size, its ball crossing the middle.
 media::BallClip Clip(int width, int height, int frames, int framesPerSecond);
 

@@ -1,0 +1,223 @@
+// Frames of the phone and camera clips decoded by Media Foundation: every frame
+// exactly where a forward read puts it, at the fitted size, in the clip's colours.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+
+#include "app/file_exists.h"
+#include "common/marker_clips.h"
+#include "common/media.h"
+#include "video/frame_pixels.h"
+#include "video/frame_seeker.h"
+#include "video/frame_source.h"
+#include "win/handles.h"
+
+namespace mt::test {
+namespace {
+
+// What a source draws, read back from a 32-bit memory bitmap of the fitted size.
+class DrawnFrame {
+public:
+    DrawnFrame(int width, int height) : width_(width), height_(height), dc_(::CreateCompatibleDC(nullptr)) {
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB};
+        bitmap_.reset(::CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0));
+        select_.emplace(dc_.get(), bitmap_.get());
+    }
+    bool Draw(FrameSource& source, long frame) {
+        std::fill(bits_, bits_ + width_ * height_, 0u);
+        return source.Draw(dc_.get(), RECT{0, 0, width_, height_}, frame);
+    }
+    media::Rgb At(int x, int y) const {
+        const std::uint32_t p = bits_[y * width_ + x];
+        return {static_cast<std::uint8_t>(p >> 16), static_cast<std::uint8_t>(p >> 8), static_cast<std::uint8_t>(p)};
+    }
+    // The first column of row y showing the marker's colour, or -1.
+    int MarkerLeft(int y) const {
+        for (int x = 0; x < width_; ++x)
+            if (Difference(At(x, y), kMarkerColour) <= 40) return x;
+        return -1;
+    }
+    static int Difference(media::Rgb a, media::Rgb b) {
+        return std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
+    }
+
+private:
+    int width_, height_;
+    OwnedMemDC dc_;
+    OwnedBitmap bitmap_;
+    std::uint32_t* bits_ = nullptr;
+    std::optional<SelectGuard> select_;
+};
+
+bool NothingHolds(const std::string& path) {
+    return OwnedFile(::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)).valid();
+}
+
+class MarkerClipFrames : public ::testing::TestWithParam<MarkerClip> {};
+
+TEST_P(MarkerClipFrames, StepsAndSeeksShowEachFramesMarkerInTheClipsColours) {
+    const MarkerClip& clip = GetParam();
+    if (!FileExists(clip.Path())) GTEST_SKIP() << clip.file << " was not made: no ffmpeg or encoder at build time";
+    auto source = OpenMediaFoundationFrames(clip.Path());
+    ASSERT_TRUE(source) << clip.file;
+    EXPECT_EQ(source->Length(), kMarkerClipFrames);
+    const SIZE size = source->DisplaySize();
+    ASSERT_EQ(size.cx, clip.fittedWidth);
+    ASSERT_EQ(size.cy, clip.fittedHeight);
+    // Each frame's own time: the variable-rate clip shows its second half at 15 fps.
+    const bool variable = std::string(clip.file).find("vfr") != std::string::npos;
+    EXPECT_NEAR(source->FrameTimeMs(89), (variable ? 133 : 89) * 1000.0 / 30, 2.0);
+    EXPECT_NEAR(source->FramesPerSecond(), variable ? 20.5 : 30, variable ? 10 : 0.1);
+    DrawnFrame drawn(size.cx, size.cy);
+    const int row = static_cast<int>((clip.FittedTop() + clip.FittedBottom()) / 2);
+    for (long frame : {0L, 1L, 2L, 1L, 45L, 17L, 18L, 89L, 60L, 59L}) {
+        ASSERT_TRUE(drawn.Draw(*source, frame)) << "frame " << frame;
+        const double expected = clip.FittedLeft(frame);
+        const int left = drawn.MarkerLeft(row);
+        EXPECT_NEAR(left, expected, 1.0) << clip.file << " frame " << frame;
+        // Well inside the marker and well away from it: the colours written.
+        const int inside = static_cast<int>((expected + clip.FittedRight(frame)) / 2);
+        EXPECT_LE(DrawnFrame::Difference(drawn.At(inside, row), kMarkerColour), 4) << clip.file << " frame " << frame;
+        EXPECT_LE(DrawnFrame::Difference(drawn.At(size.cx - 3, size.cy - 3), kMarkerGround), 4)
+            << clip.file << " frame " << frame;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryFormat, MarkerClipFrames, ::testing::ValuesIn(kMarkerClips),
+                         [](const auto& info) {
+                             std::string name = info.param.file;
+                             for (char& c : name)
+                                 if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+                             return name;
+                         });
+
+TEST(MediaFoundationFrames, LeaveTheClipFreeWhenTheSourceEnds) {
+    const MarkerClip& clip = kMarkerClips[0];
+    if (!FileExists(clip.Path())) GTEST_SKIP() << "no marker clip";
+    MediaFolder folder;
+    const std::string path = folder.File("copy.mp4");
+    ASSERT_TRUE(::CopyFileA(clip.Path().c_str(), path.c_str(), FALSE));
+    {
+        auto source = OpenMediaFoundationFrames(path);
+        ASSERT_TRUE(source);
+        DrawnFrame drawn(source->DisplaySize().cx, source->DisplaySize().cy);
+        EXPECT_TRUE(drawn.Draw(*source, 30));
+    }
+    EXPECT_TRUE(NothingHolds(path));
+    EXPECT_TRUE(::DeleteFileA(path.c_str()));
+}
+
+TEST(MediaFoundationFrames, AFileWithoutVideoOrNotAClipGivesNoSource) {
+    MediaFolder folder;
+    EXPECT_FALSE(OpenMediaFoundationFrames(folder.Write("silence.wav", SilentWave(1500))));
+    EXPECT_FALSE(OpenMediaFoundationFrames(folder.Write("notvideo.avi", std::string("not a clip at all"))));
+    EXPECT_FALSE(OpenMediaFoundationFrames(folder.File("missing.mp4")));
+}
+
+// A decoder of a 30 fps clip whose time stamps start at `offset`. Like Windows'
+// reader, its seeks land on the key frame before the time asked for and stamp
+// frames with their own times; like Wine's, they land on the frame asked for and
+// stamp the first frame with the seek position plus the offset.
+class FakeDecoder final : public SampleReader {
+public:
+    FakeDecoder(int frames, int keyEvery, std::int64_t offset, bool landsOnKeyFrames)
+        : frames_(frames), keyEvery_(keyEvery), offset_(offset), keyFrames_(landsOnKeyFrames) {}
+    bool Seek(std::int64_t time) override {
+        ++seeks;
+        next_ = static_cast<int>(time / kPeriod);
+        if (keyFrames_) next_ -= next_ % keyEvery_;
+        seekStamp_ = keyFrames_ ? std::nullopt : std::optional<std::int64_t>(time + offset_);
+        return next_ < frames_;
+    }
+    std::optional<std::int64_t> Read() override {
+        if (next_ >= frames_) return std::nullopt;
+        current = next_++;
+        ++reads;
+        auto stamp = seekStamp_.value_or(offset_ + current * kPeriod);
+        seekStamp_.reset();
+        return stamp;
+    }
+    static constexpr std::int64_t kPeriod = 333333;
+    int current = -1, seeks = 0, reads = 0;
+
+private:
+    int frames_, keyEvery_;
+    std::int64_t offset_;
+    bool keyFrames_;
+    int next_ = 0;
+    std::optional<std::int64_t> seekStamp_;
+};
+
+TEST(FrameSeeking, ReachesEveryFrameAskedForWhereverTheDecoderLands) {
+    for (bool keyFrames : {true, false}) {
+        FakeDecoder decoder(90, 30, 2 * FakeDecoder::kPeriod, keyFrames);
+        FrameSeeker seeker(decoder, true);
+        ASSERT_EQ(seeker.Length(), 90);
+        for (long frame : {0L, 1L, 2L, 1L, 45L, 17L, 89L, 88L, 29L, 30L, 60L, 0L}) {
+            ASSERT_TRUE(seeker.Reach(frame));
+            EXPECT_EQ(decoder.current, frame) << (keyFrames ? "landing on key frames" : "landing on the frame");
+        }
+    }
+}
+
+TEST(FrameSeeking, ReadsOnWithoutSeekingForTheNextFrames) {
+    FakeDecoder decoder(90, 30, 0, true);
+    FrameSeeker seeker(decoder, true);
+    ASSERT_TRUE(seeker.Reach(40));
+    const int seeks = decoder.seeks;
+    for (long frame = 41; frame < 60; ++frame) ASSERT_TRUE(seeker.Reach(frame));
+    EXPECT_EQ(decoder.seeks, seeks);
+    EXPECT_EQ(decoder.current, 59);
+}
+
+TEST(FrameSeeking, ClipsWithRepeatedTimeStampsAreReadFromTheStart) {
+    // Like an AVI with B-frames: frames 10 and 11 carry one time stamp.
+    class Repeating final : public SampleReader {
+    public:
+        bool Seek(std::int64_t time) override {
+            next = time == 0 ? 0 : static_cast<int>(time / 333333) + 2;  // lands two frames late
+            return true;
+        }
+        std::optional<std::int64_t> Read() override {
+            if (next >= 30) return std::nullopt;
+            current = next++;
+            return std::int64_t{current == 11 ? 10 : current} * 333333;
+        }
+        int next = 0, current = -1;
+    } decoder;
+    FrameSeeker seeker(decoder, true);
+    EXPECT_FALSE(seeker.SeeksExact());
+    ASSERT_EQ(seeker.Length(), 30);
+    for (long frame : {20L, 5L, 6L, 29L}) {
+        ASSERT_TRUE(seeker.Reach(frame));
+        EXPECT_EQ(decoder.current, frame);
+    }
+}
+
+TEST(FittedPictures, ScaleDownNeverUpKeepingTheAspect) {
+    EXPECT_EQ(FitWithin(1920, 1080).width, 320);
+    EXPECT_EQ(FitWithin(1920, 1080).height, 180);
+    EXPECT_EQ(FitWithin(1080, 1920).width, 135);
+    EXPECT_EQ(FitWithin(1080, 1920).height, 240);
+    EXPECT_EQ(FitWithin(160, 120).width, 160);
+    EXPECT_EQ(FitWithin(160, 120).height, 120);
+}
+
+TEST(FittedPictures, OnePixelLinesAverageToGreyInsteadOfAliasing) {
+    Picture lines;
+    lines.width = 960;
+    lines.height = 540;
+    for (int y = 0; y < lines.height; ++y)
+        for (int x = 0; x < lines.width; ++x) lines.px.push_back(x % 2 ? 0xFFFFFFu : 0u);
+    Picture fitted = ScaleByAreaAveraging(lines, 320, 180);
+    ASSERT_EQ(fitted.px.size(), 320u * 180u);
+    for (std::uint32_t p : fitted.px) {
+        const int grey = static_cast<int>(p & 255);
+        ASSERT_NEAR(grey, 128, 43);  // a third of white or two thirds: never black or white
+    }
+}
+
+}  // namespace
+}  // namespace mt::test

@@ -1,0 +1,368 @@
+// Frames of a clip decoded by Media Foundation's source reader. mfplat and
+// mfreadwrite are loaded when first needed, so the program starts, and AVIs
+// play, on a Windows without Media Foundation.
+#include <initguid.h>
+#include <windows.h>
+#include <mfapi.h>
+#include <mferror.h>
+#include <mfidl.h>
+#include <mfreadwrite.h>
+
+#include <algorithm>
+#include <list>
+#include <map>
+#include <optional>
+#include <vector>
+
+#include "app/text.h"
+#include "video/clip_header.h"
+#include "video/frame_pixels.h"
+#include "video/frame_seeker.h"
+#include "video/frame_source.h"
+#include "win/com_ptr.h"
+#include "win/handles.h"
+
+namespace mt {
+namespace {
+
+// Media Foundation's entry points, loaded once per process; all null where it is absent.
+struct MediaFoundation {
+    HRESULT(WINAPI* Startup)(ULONG, DWORD) = nullptr;
+    HRESULT(WINAPI* Shutdown)() = nullptr;
+    HRESULT(WINAPI* CreateAttributes)(IMFAttributes**, UINT32) = nullptr;
+    HRESULT(WINAPI* CreateMediaType)(IMFMediaType**) = nullptr;
+    HRESULT(WINAPI* CreateSourceReaderFromURL)(LPCWSTR, IMFAttributes*, IMFSourceReader**) = nullptr;
+    bool Present() const noexcept { return Startup && Shutdown && CreateAttributes && CreateMediaType && CreateSourceReaderFromURL; }
+
+    static const MediaFoundation& Get() {
+        static const MediaFoundation mf = [] {
+            MediaFoundation m;
+            // From the system folder only (a Windows 7 without that search flag: the
+            // ordinary search); kept loaded for the process.
+            auto system = [](const wchar_t* name) {
+                HMODULE lib = ::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+                return lib ? lib : ::GetLastError() == ERROR_INVALID_PARAMETER ? ::LoadLibraryW(name) : nullptr;
+            };
+            HMODULE plat = system(L"mfplat.dll");
+            HMODULE readwrite = plat ? system(L"mfreadwrite.dll") : nullptr;
+            if (!plat || !readwrite) return m;
+            auto load = [](HMODULE lib, const char* name, auto& fn) {
+                fn = reinterpret_cast<std::remove_reference_t<decltype(fn)>>(
+                    reinterpret_cast<void*>(::GetProcAddress(lib, name)));
+            };
+            load(plat, "MFStartup", m.Startup);
+            load(plat, "MFShutdown", m.Shutdown);
+            load(plat, "MFCreateAttributes", m.CreateAttributes);
+            load(plat, "MFCreateMediaType", m.CreateMediaType);
+            load(readwrite, "MFCreateSourceReaderFromURL", m.CreateSourceReaderFromURL);
+            return m;
+        }();
+        return mf;
+    }
+};
+
+// COM and Media Foundation started for one source's life.
+class MediaFoundationSession {
+public:
+    explicit MediaFoundationSession(const MediaFoundation& mf) : mf_(mf) {
+        com_ = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+        started_ = SUCCEEDED(mf_.Startup(MF_VERSION, MFSTARTUP_FULL));
+    }
+    MediaFoundationSession(const MediaFoundationSession&) = delete;
+    MediaFoundationSession& operator=(const MediaFoundationSession&) = delete;
+    ~MediaFoundationSession() {
+        if (started_) mf_.Shutdown();
+        if (com_) ::CoUninitialize();
+    }
+    bool Started() const noexcept { return started_; }
+private:
+    const MediaFoundation& mf_;
+    bool com_ = false, started_ = false;
+};
+
+constexpr DWORD kVideo = static_cast<DWORD>(MF_SOURCE_READER_FIRST_VIDEO_STREAM);
+
+std::optional<UINT64> Uint64Of(IMFMediaType* type, const GUID& key) {
+    UINT64 v = 0;
+    if (type && SUCCEEDED(type->GetUINT64(key, &v))) return v;
+    return std::nullopt;
+}
+std::optional<UINT32> Uint32Of(IMFMediaType* type, const GUID& key) {
+    UINT32 v = 0;
+    if (type && SUCCEEDED(type->GetUINT32(key, &v))) return v;
+    return std::nullopt;
+}
+
+// The first video stream of a file through a source reader, read as one of the
+// pixel formats frame_pixels converts.
+class MfReader final : public SampleReader {
+public:
+    MfReader(const MediaFoundation& mf, const std::wstring& path, const ClipHeader& header)
+        : session_(mf), header_(header) {
+        if (!session_.Started()) return;
+        ComPtr<IMFAttributes> attributes;
+        if (FAILED(mf.CreateAttributes(attributes.put(), 1))) return;
+        attributes->SetUINT32(MF_SOURCE_READER_ENABLE_VIDEO_PROCESSING, TRUE);
+        if (FAILED(mf.CreateSourceReaderFromURL(path.c_str(), attributes.get(), reader_.put()))) return;
+        reader_->SetStreamSelection(static_cast<DWORD>(MF_SOURCE_READER_ALL_STREAMS), FALSE);
+        if (FAILED(reader_->SetStreamSelection(kVideo, TRUE)) ||
+            FAILED(reader_->GetNativeMediaType(kVideo, 0, native_.put()))) {
+            reader_.reset();
+            return;
+        }
+        native_->GetGUID(MF_MT_SUBTYPE, &nativeSubtype_);
+        // RGB32 where the reader converts (Windows); else a YUV format we convert.
+        static const GUID* const formats[] = {&MFVideoFormat_RGB32, &MFVideoFormat_NV12, &MFVideoFormat_I420,
+                                              &MFVideoFormat_YUY2};
+        for (const GUID* format : formats) {
+            ComPtr<IMFMediaType> type;
+            if (FAILED(mf.CreateMediaType(type.put()))) break;
+            type->SetGUID(MF_MT_MAJOR_TYPE, MFMediaType_Video);
+            type->SetGUID(MF_MT_SUBTYPE, *format);
+            if (SUCCEEDED(reader_->SetCurrentMediaType(kVideo, nullptr, type.get())) && ReadLayout()) return;
+        }
+        reader_.reset();
+    }
+    bool Open() const noexcept { return static_cast<bool>(reader_); }
+    const GUID& NativeSubtype() const noexcept { return nativeSubtype_; }
+    // The picture's display size: its pixel aspect applied.
+    PictureSize DisplaySize() const {
+        double width = layout_.width;
+        auto ratio = Uint64Of(current_.get(), MF_MT_PIXEL_ASPECT_RATIO);
+        if (!ratio) ratio = Uint64Of(native_.get(), MF_MT_PIXEL_ASPECT_RATIO);
+        if (ratio) {
+            const auto num = static_cast<UINT32>(*ratio >> 32), den = static_cast<UINT32>(*ratio);
+            if (num && den) width = width * num / den;
+        }
+        return {std::max(1, static_cast<int>(width + 0.5)), layout_.height};
+    }
+    double FramesPerSecond() const {
+        for (IMFMediaType* type : {current_.get(), native_.get()})
+            if (auto rate = Uint64Of(type, MF_MT_FRAME_RATE)) {
+                const auto num = static_cast<UINT32>(*rate >> 32), den = static_cast<UINT32>(*rate);
+                if (num && den) return double(num) / den;
+            }
+        return 0;
+    }
+
+    bool Seek(std::int64_t time) override {
+        PROPVARIANT position;
+        ::PropVariantInit(&position);
+        position.vt = VT_I8;
+        position.hVal.QuadPart = time;
+        return SUCCEEDED(reader_->SetCurrentPosition(GUID{}, position));
+    }
+    std::optional<std::int64_t> Read() override {
+        sample_.reset();
+        for (;;) {
+            DWORD flags = 0;
+            LONGLONG stamp = 0;
+            ComPtr<IMFSample> sample;
+            if (FAILED(reader_->ReadSample(kVideo, 0, nullptr, &flags, &stamp, sample.put()))) return std::nullopt;
+            if (flags & MF_SOURCE_READERF_CURRENTMEDIATYPECHANGED) ReadLayout();
+            if (flags & (MF_SOURCE_READERF_ENDOFSTREAM | MF_SOURCE_READERF_ERROR)) return std::nullopt;
+            if (sample) {
+                sample_ = std::move(sample);
+                return stamp;
+            }
+        }
+    }
+    // The current sample's picture at width x height.
+    bool Picture(int width, int height, mt::Picture& out) {
+        if (!sample_) return false;
+        ComPtr<IMFMediaBuffer> buffer;
+        if (FAILED(sample_->ConvertToContiguousBuffer(buffer.put()))) return false;
+        mt::Picture samples;
+        if (!UnpackWithPitch(buffer.get(), samples)) {
+            BYTE* data = nullptr;
+            DWORD length = 0;
+            if (FAILED(buffer->Lock(&data, nullptr, &length))) return false;
+            const bool ok = UnpackPicture(data, length, layout_, samples);
+            buffer->Unlock();
+            if (!ok) return false;
+        }
+        // Scaled first: the conversion is linear, and cheaper on the smaller picture.
+        out = ScaleByAreaAveraging(samples, width, height);
+        ApplyColourMatrix(layout_, out);
+        return true;
+    }
+
+private:
+    // Through the buffer's own row pitch, where it tells one (decoders on Windows pad
+    // rows): false where it does not, or its rows run bottom-up.
+    bool UnpackWithPitch(IMFMediaBuffer* buffer, mt::Picture& out) {
+        ComPtr<IMF2DBuffer> planes;
+        if (FAILED(buffer->QueryInterface(IID_PPV_ARGS(planes.put())))) return false;
+        BYTE* top = nullptr;
+        LONG pitch = 0;
+        if (FAILED(planes->Lock2D(&top, &pitch))) return false;
+        bool ok = false;
+        if (pitch > 0) {
+            // The planes one after another at that pitch, chroma below luma.
+            PixelLayout layout = layout_;
+            layout.stride = pitch;
+            const bool twoPlanes = layout.kind == PixelLayout::Nv12 || layout.kind == PixelLayout::I420;
+            const std::size_t rows = static_cast<std::size_t>(layout.planeHeight) +
+                                     (twoPlanes ? (static_cast<std::size_t>(layout.planeHeight) + 1) / 2 : 0);
+            ok = UnpackPicture(top, static_cast<std::size_t>(pitch) * rows, layout, out);
+        }
+        planes->Unlock2D();
+        return ok;
+    }
+
+    bool ReadLayout() {
+        if (FAILED(reader_->GetCurrentMediaType(kVideo, current_.put()))) return false;
+        GUID subtype{};
+        current_->GetGUID(MF_MT_SUBTYPE, &subtype);
+        PixelLayout l;
+        if (subtype == MFVideoFormat_RGB32) l.kind = PixelLayout::Rgb32;
+        else if (subtype == MFVideoFormat_NV12) l.kind = PixelLayout::Nv12;
+        else if (subtype == MFVideoFormat_I420) l.kind = PixelLayout::I420;
+        else if (subtype == MFVideoFormat_YUY2) l.kind = PixelLayout::Yuy2;
+        else return false;
+        auto size = Uint64Of(current_.get(), MF_MT_FRAME_SIZE);
+        if (!size) return false;
+        l.planeWidth = static_cast<int>(*size >> 32);
+        l.planeHeight = static_cast<int>(static_cast<UINT32>(*size));
+        l.width = l.planeWidth;
+        l.height = l.planeHeight;
+        MFVideoArea area{};
+        if (SUCCEEDED(current_->GetBlob(MF_MT_MINIMUM_DISPLAY_APERTURE, reinterpret_cast<UINT8*>(&area), sizeof area,
+                                        nullptr)) &&
+            area.Area.cx > 0 && area.Area.cy > 0) {
+            l.left = area.OffsetX.value;
+            l.top = area.OffsetY.value;
+            l.width = area.Area.cx;
+            l.height = area.Area.cy;
+        }
+        if (auto stride = Uint32Of(current_.get(), MF_MT_DEFAULT_STRIDE)) l.stride = static_cast<INT32>(*stride);
+        auto matrix = Uint32Of(current_.get(), MF_MT_YUV_MATRIX);
+        if (!matrix) matrix = Uint32Of(native_.get(), MF_MT_YUV_MATRIX);
+        const bool hd = l.width > 1024 || l.height > 576;
+        l.bt709 = matrix ? *matrix == MFVideoTransferMatrix_BT709 : hd;
+        auto range = Uint32Of(current_.get(), MF_MT_VIDEO_NOMINAL_RANGE);
+        if (!range) range = Uint32Of(native_.get(), MF_MT_VIDEO_NOMINAL_RANGE);
+        l.fullRange = range ? *range == MFNominalRange_0_255 : header_.motionJpeg || nativeSubtype_ == MFVideoFormat_MJPG;
+        layout_ = l;
+        return l.width > 0 && l.height > 0;
+    }
+
+    MediaFoundationSession session_;
+    ClipHeader header_;
+    ComPtr<IMFSourceReader> reader_;
+    ComPtr<IMFMediaType> native_, current_;
+    ComPtr<IMFSample> sample_;
+    GUID nativeSubtype_{};
+    PixelLayout layout_;
+};
+
+// The fitted pictures of the frames shown last, up to a memory bound.
+class FittedFrames {
+public:
+    explicit FittedFrames(std::size_t maxBytes) : maxBytes_(maxBytes) {}
+    const Picture* Find(long frame) {
+        auto it = frames_.find(frame);
+        if (it == frames_.end()) return nullptr;
+        order_.splice(order_.end(), order_, it->second.second);
+        return &it->second.first;
+    }
+    const Picture& Add(long frame, Picture picture) {
+        const std::size_t bytes = picture.px.size() * sizeof(std::uint32_t);
+        while (!order_.empty() && bytes_ + bytes > maxBytes_) {
+            auto old = frames_.find(order_.front());
+            bytes_ -= old->second.first.px.size() * sizeof(std::uint32_t);
+            frames_.erase(old);
+            order_.pop_front();
+        }
+        bytes_ += bytes;
+        order_.push_back(frame);
+        auto& entry = frames_[frame];
+        entry = {std::move(picture), std::prev(order_.end())};
+        return entry.first;
+    }
+private:
+    std::size_t maxBytes_, bytes_ = 0;
+    std::list<long> order_;  // least recently shown first
+    std::map<long, std::pair<Picture, std::list<long>::iterator>> frames_;
+};
+
+class MfFrameSource final : public FrameSource {
+public:
+    MfFrameSource(std::unique_ptr<MfReader> reader, bool seeksExact)
+        : reader_(std::move(reader)), seeker_(*reader_, seeksExact), cache_(64u << 20) {
+        const PictureSize display = reader_->DisplaySize();
+        fitted_ = FitWithin(display.width, display.height);
+    }
+    bool Usable() const { return seeker_.Length() > 0 && fitted_.width > 0; }
+
+    long Length() const override { return seeker_.Length(); }
+    SIZE DisplaySize() const override { return {fitted_.width, fitted_.height}; }
+    // The frames' own times, but where those repeat or stray (AVIs with B-frames,
+    // MPEG streams: the clips that are read forward) the nominal rate's.
+    double FrameTimeMs(long frame) const override {
+        if (seeker_.SeeksExact()) return seeker_.TimeOf(frame) / 10000.0;
+        return std::clamp(frame, 0L, std::max(0L, Length() - 1)) * 1000.0 / FramesPerSecond();
+    }
+    double FramesPerSecond() const override {
+        const double rate = reader_->FramesPerSecond();
+        if (rate > 0) return rate;
+        const double last = seeker_.TimeOf(Length() - 1) / 10000.0;
+        return Length() > 1 && last > 0 ? (Length() - 1) * 1000.0 / last : 30.0;
+    }
+    bool Draw(HDC dc, const RECT& dest, long frame) override {
+        if (!Usable() || dest.right <= dest.left || dest.bottom <= dest.top) return false;
+        frame = std::clamp(frame, 0L, Length() - 1);
+        const Picture* picture = cache_.Find(frame);
+        if (!picture) {
+            Picture fitted;
+            if (!seeker_.Reach(frame) || !reader_->Picture(fitted_.width, fitted_.height, fitted)) return false;
+            picture = &cache_.Add(frame, std::move(fitted));
+        }
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = picture->width;
+        info.bmiHeader.biHeight = -picture->height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        SavedDCState saved(dc);
+        ::SetStretchBltMode(dc, COLORONCOLOR);
+        return ::StretchDIBits(dc, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, 0, 0,
+                               picture->width, picture->height, picture->px.data(), &info, DIB_RGB_COLORS,
+                               SRCCOPY) != 0;
+    }
+
+private:
+    std::unique_ptr<MfReader> reader_;
+    FrameSeeker seeker_;
+    FittedFrames cache_;
+    PictureSize fitted_;
+};
+
+ClipHeader ReadHeaderOf(const std::wstring& path) {
+    OwnedFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::vector<std::uint8_t> head(64 * 1024);
+    DWORD got = 0;
+    if (!file.valid() || !::ReadFile(file.get(), head.data(), static_cast<DWORD>(head.size()), &got, nullptr)) return {};
+    return ReadClipHeader(head.data(), got);
+}
+
+}  // namespace
+
+std::unique_ptr<FrameSource> OpenMediaFoundationFrames(const std::string& ansiPath) {
+    const MediaFoundation& mf = MediaFoundation::Get();
+    if (!mf.Present()) return nullptr;
+    const std::wstring path = AnsiToWide(ansiPath);
+    const ClipHeader header = ReadHeaderOf(path);
+    auto reader = std::make_unique<MfReader>(mf, path, header);
+    if (!reader->Open()) return nullptr;
+    // MPEG-1/2 streams land their random seeks on the wrong frames.
+    const GUID& native = reader->NativeSubtype();
+    const bool seeksExact = !header.mpegStream && native != MFVideoFormat_MPG1 && native != MFVideoFormat_MPEG2;
+    auto source = std::make_unique<MfFrameSource>(std::move(reader), seeksExact);
+    if (!source->Usable()) return nullptr;
+    return source;
+}
+
+}  // namespace mt
