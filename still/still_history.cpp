@@ -115,6 +115,7 @@ void TStillHistory::Keep(Step& step, TBitmap& picture, const RECT& area) {
 bool TStillHistory::Swap(Step& step, std::unique_ptr<TBitmap>& picture) {
     if (step.whole) {
         std::swap(step.picture, picture);
+        if (step.picture) step.picture->ReleaseCanvas();  // a kept picture holds no DC
         return true;
     }
     if (!picture || picture->Width() != step.width || picture->Height() != step.height ||
@@ -181,6 +182,7 @@ void TStillHistory::Replace(std::unique_ptr<TBitmap>& picture, std::unique_ptr<T
     Step step;
     step.whole = true;
     step.picture = std::move(picture);
+    if (step.picture) step.picture->ReleaseCanvas();
     picture = std::move(loaded);
     Push(undo_, std::move(step));
 }
