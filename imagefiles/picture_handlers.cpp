@@ -7,7 +7,6 @@
 #include "imagefiles/file_io.h"
 #include "imagefiles/jpeg_image.h"
 #include "imagefiles/picture_files.h"
-#include "still/still_history.h"
 
 namespace mt {
 namespace {
@@ -39,28 +38,20 @@ bool IsPictureName(const std::wstring& name) {
 }
 
 void LoadPictureOfKind(TImage& image, const std::string& path, const std::string& ext) {
-    const bool none = !image.Picture;
     if (ext == ".BMP") {
-        StillBitmap(image);  // what a failed read leaves when there was no picture
+        TBitmap& still = StillBitmap(image);
         image.Invalidate();
-        auto loaded = std::make_unique<TBitmap>();
-        LoadBmpFile(*loaded, path);
-        InstallPicture(image, std::move(loaded), none);
+        LoadBmpFile(still, path);
+        image.Invalidate();
     }
     if (IsJpegExtension(ext)) {
         TJPEGImage jpeg;
         jpeg.LoadFromFile(path);
-        StillBitmap(image);
+        TBitmap& still = StillBitmap(image);
         image.Invalidate();
-        InstallPicture(image, std::make_unique<TBitmap>(jpeg.TakeBitmap()), none);
+        still = jpeg.TakeBitmap();
+        image.Invalidate();
     }
-}
-
-void InstallPicture(TImage& image, std::unique_ptr<TBitmap> loaded, bool none) {
-    if (none) image.Picture.reset();
-    if (image.History) image.History->Replace(image.Picture, std::move(loaded));
-    else image.Picture = std::move(loaded);
-    image.Invalidate();
 }
 
 void SavePicture(TImage& image, const std::string& path) {
