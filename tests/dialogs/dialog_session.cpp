@@ -86,9 +86,10 @@ HWND FindDescendant(HWND parent, const std::wstring& className) {
     return nullptr;
 }
 
-bool SelectInList(HWND dialog, const std::wstring& name) {
-    HWND list = FileList(dialog);
-    if (!list) return false;
+namespace {
+// The list's index of a name (or its stem, when extensions are hidden),
+// waiting for the dialog to list it; -1 when it never does.
+int ListIndex(HWND list, const std::wstring& name) {
     std::wstring stem = name.substr(0, name.rfind(L'.'));
     int found = -1;
     WaitUntil([&] {
@@ -104,6 +105,19 @@ bool SelectInList(HWND dialog, const std::wstring& name) {
         }
         return found >= 0;
     }, 5000);
+    return found;
+}
+}  // namespace
+
+bool WaitListed(HWND dialog, const std::wstring& name) {
+    HWND list = FileList(dialog);
+    return list && ListIndex(list, name) >= 0;
+}
+
+bool SelectInList(HWND dialog, const std::wstring& name) {
+    HWND list = FileList(dialog);
+    if (!list) return false;
+    int found = ListIndex(list, name);
     if (found < 0) return false;
     LVITEMW clear{};
     clear.stateMask = LVIS_SELECTED | LVIS_FOCUSED;

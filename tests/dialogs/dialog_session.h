@@ -31,6 +31,8 @@ DialogRun RunDialog(const std::function<bool()>& show, const std::function<void(
 // Selects the entry of the dialog's file list shown as name (or name without
 // its extension), as a click on it would; false when it is not listed.
 bool SelectInList(HWND dialog, const std::wstring& name);
+// Waits until the file list shows the name, as after a typed pattern.
+bool WaitListed(HWND dialog, const std::wstring& name);
 // Types text into the file-name box and presses OK.
 void TypeAndConfirm(HWND dialog, const std::wstring& text);
 // The first descendant of a window with the given class.

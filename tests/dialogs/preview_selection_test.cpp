@@ -118,6 +118,9 @@ TEST_F(PreviewSelection, FolderGifAndBmpWithoutBMShowNothingAndNoMessage) {
     DialogRun run = RunDialog([&] { return form->OpenPictureDialog1->Execute(form->Handle()); }, [&](HWND dialog) {
         // The .gif is listed once a pattern for all files is typed.
         TypeAndConfirm(dialog, L"*.*");
+        // The list is refilled once the dialog takes the pattern; selecting
+        // before that would select in the list it replaces.
+        if (!WaitListed(dialog, L"anim.gif")) return;
         for (const wchar_t* bad : {L"fake.bmp", L"anim.gif", L"sub"}) {
             good = Select(dialog, L"good.bmp");
             // A folder selection leaves the last file's name in the box, which
