@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "app/controls.h"
 #include "app/desktop.h"
 #include "app/format.h"
 
@@ -51,8 +52,9 @@ void TApplication::HideHint() noexcept {
 
 bool TApplication::TranslateForDialogs(MSG& msg) {
     if (mainWindow_ && (msg.hwnd == mainWindow_ || ::IsChild(mainWindow_, msg.hwnd))) {
-        // The stepping keys go to the main window wherever its focus is.
-        if (msg.message == WM_KEYDOWN && IsStepKey(static_cast<unsigned>(msg.wParam))) {
+        // The stepping and editing keys go to the main window wherever its focus is.
+        if (msg.message == WM_KEYDOWN && (IsStepKey(static_cast<unsigned>(msg.wParam)) ||
+                                          IsEditKey(static_cast<unsigned>(msg.wParam), KeyShiftState()))) {
             ::SendMessageW(mainWindow_, msg.message, msg.wParam, msg.lParam);
             return true;
         }

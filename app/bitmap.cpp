@@ -79,6 +79,13 @@ void TBitmap::Modified(const RECT& changed) noexcept {
     }
 }
 
+void TBitmap::SwapFacts(Facts& other) noexcept {
+    RetainedData.swap(other.retainedData);
+    std::swap(RetainedPixelOffset, other.retainedPixelOffset);
+    std::swap(format_.clrUsed, other.clrUsed);
+    std::swap(format_.clrImportant, other.clrImportant);
+}
+
 unsigned TBitmap::FillerEntries() const noexcept {
     const unsigned bits = format_.bitCount;
     const std::size_t entries = format_.colors.size();

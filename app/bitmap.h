@@ -51,6 +51,17 @@ public:
     void Modified(const RECT& changed) noexcept;
     void SetPalette(OwnedPalette palette) { palette_ = std::move(palette); }
 
+    // What a change resets besides the pixels (Modified): kept by the still
+    // image's history, which gives it back with the pixels.
+    struct Facts {
+        std::vector<std::uint8_t> retainedData;
+        std::uint32_t retainedPixelOffset = 0;
+        std::uint32_t clrUsed = 0;
+        std::uint32_t clrImportant = 0;
+    };
+    Facts CurrentFacts() const { return Facts{RetainedData, RetainedPixelOffset, format_.clrUsed, format_.clrImportant}; }
+    void SwapFacts(Facts& other) noexcept;
+
     // The memory DC with the bitmap selected, kept for the picture's life so
     // frequent small copies create nothing.
     HDC Canvas();

@@ -46,6 +46,14 @@ TShiftState ShiftStateFromKeys(WPARAM keys) {
     return s;
 }
 
+TShiftState KeyShiftState() noexcept {
+    TShiftState s = 0;
+    if (::GetKeyState(VK_SHIFT) < 0) s |= ssShift;
+    if (::GetKeyState(VK_CONTROL) < 0) s |= ssCtrl;
+    if (::GetKeyState(VK_MENU) < 0) s |= ssAlt;
+    return s;
+}
+
 // ---- TControl ----
 
 TControl* TControl::FromHandle(HWND wnd) {

@@ -17,6 +17,8 @@ enum class TMouseButton { mbLeft, mbRight, mbMiddle };
 using TShiftState = unsigned;
 constexpr TShiftState ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32, ssDouble = 64;
 TShiftState ShiftStateFromKeys(WPARAM keys);
+// Shift, Ctrl and Alt as the keyboard holds them for the message being handled.
+TShiftState KeyShiftState() noexcept;
 
 // System colours are kept as indices so they follow the user's settings.
 struct TColor {
@@ -135,10 +137,15 @@ private:
 
 // Shows the still image stretched to its own size; the picture it owns is the
 // one still image of the program.
+class TStillHistory;
+
 class TImage : public TMouseControl {
 public:
     TImage(TPanel* parent, int left, int top, int width, int height);
     std::unique_ptr<TBitmap> Picture;
+    // Where the changes of Picture are kept for undo (the still image's
+    // history, owned by the window); none: changes are not kept.
+    TStillHistory* History = nullptr;
     bool Stretch = true;
     // Draws what the control shows: the picture stretched, or the parent
     // panel's look where there is none.

@@ -1,6 +1,7 @@
 // The main window's answers to the desktop: a file dropped on it or named on the
-// command line opens as the buttons open a chosen file, and the arrow keys and
-// Home run the stepping buttons' handlers.
+// command line opens as the buttons open a chosen file, the arrow keys and
+// Home run the stepping buttons' handlers, and Ctrl with Z, Y, C or V undo, redo,
+// copy and paste the still image.
 #include "app/desktop.h"
 
 #include "app/file_exists.h"
@@ -45,6 +46,11 @@ std::wstring CommandLineFile() {
 
 bool IsStepKey(unsigned key) noexcept { return key == VK_RIGHT || key == VK_LEFT || key == VK_HOME; }
 
+bool IsEditKey(unsigned key, unsigned shift) noexcept {
+    if ((shift & (ssCtrl | ssAlt)) != ssCtrl) return false;
+    return key == 'Z' || key == 'Y' || key == 'C' || key == 'V';
+}
+
 // Runs when files are dropped on the window: the first one opens, as a picture
 // when dropped on the still-image pane, as a video anywhere else. A folder is
 // ignored.
@@ -71,7 +77,15 @@ void TForm1::OpenFile(const std::wstring& name) {
 }
 
 // Runs when a key goes down while the focus is in the main window.
-bool TForm1::FormKeyDown(WORD key) {
+bool TForm1::FormKeyDown(WORD key, TShiftState shift) {
+    if (IsEditKey(key, shift)) {
+        switch (key) {
+        case 'Z': (shift & ssShift) ? RedoStill() : UndoStill(); return true;
+        case 'Y': RedoStill(); return true;
+        case 'C': CopyStill(); return true;
+        case 'V': PasteStill(); return true;
+        }
+    }
     switch (key) {
     case VK_RIGHT: Button2Click(); return true;
     case VK_LEFT: Button3Click(); return true;

@@ -1,5 +1,5 @@
 // What the desktop hands the program besides clicks: the file named on the
-// command line, files dropped on the window, the stepping keys.
+// command line, files dropped on the window, the stepping and editing keys.
 #pragma once
 #include <string>
 
@@ -11,5 +11,8 @@ std::wstring CommandLineFile();
 
 // Whether a key pressed in the main window steps the video (Right, Left, Home).
 bool IsStepKey(unsigned key) noexcept;
+// Whether a key pressed in the main window, with the keyboard's shift state
+// (TShiftState), edits the still image: Ctrl with Z, Y, C or V.
+bool IsEditKey(unsigned key, unsigned shift) noexcept;
 
 }  // namespace mt

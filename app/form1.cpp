@@ -81,6 +81,7 @@ void TForm1::CreateControls() {
     Panel2 = std::make_unique<TPanel>(hwnd_, 350, 80, 320, 240, L"Panel2");
     Panel2->Color = TColor{COLOR_WINDOWTEXT};
     Image1 = std::make_unique<TImage>(Panel2.get(), 1, 1, 343, 238);
+    Image1->History = &StillHistory;
 
     Panel3 = std::make_unique<TPanel>(hwnd_, 88, 8, 177, 28, L"");
     Label5 = std::make_unique<TLabel>(Panel3->Handle(), 8, 8, 44, 12, L"フレーム", false);
@@ -231,7 +232,7 @@ LRESULT TForm1::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         FormDropFiles(reinterpret_cast<HDROP>(wp));
         return 0;
     case WM_KEYDOWN:
-        if (FormKeyDown(static_cast<WORD>(wp))) return 0;
+        if (FormKeyDown(static_cast<WORD>(wp), KeyShiftState())) return 0;
         break;
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(FormFont());

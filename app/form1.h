@@ -12,6 +12,7 @@
 #include "app/timer.h"
 #include "imagefiles/picture_dialogs.h"
 #include "print/printer_setup_dialog.h"
+#include "still/still_history.h"
 #include "video/media_player.h"
 
 namespace mt {
@@ -70,6 +71,8 @@ public:
     std::int32_t Pane2Width = 0;
     std::int32_t Pane2Top = 0;
     std::int32_t Pane2Height = 0;
+    // The still image's undo and redo (Image1 records into it).
+    TStillHistory StillHistory;
 
     // Application shell.
     void FormShow();
@@ -97,6 +100,10 @@ public:
     void Image1MouseDown(TMouseButton button, TShiftState shift, int x, int y);
     void Image1MouseMove(TShiftState shift, int x, int y);
     void Image1MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+    // Ctrl+Z and Ctrl+Y (Ctrl+Shift+Z): the still image before the latest
+    // step, or after the latest undone one.
+    void UndoStill();
+    void RedoStill();
 
     // Picture files.
     void Button7Click();
@@ -104,6 +111,10 @@ public:
     // 画像読込 loads the chosen file.
     void OpenPicture(const std::wstring& name);
     void Button8Click();
+    // Ctrl+C and Ctrl+V: the still image to the clipboard as a device-independent
+    // bitmap, and a bitmap from it loaded as the still image.
+    void CopyStill();
+    void PasteStill();
 
     // Printing.
     void Button9Click();
@@ -114,8 +125,9 @@ public:
     void FormDropFiles(HDROP drop);
     void OpenFile(const std::wstring& name);
     // Runs for a key pressed while the focus is in the main window: the arrow
-    // keys and Home step the video; false for any other key.
-    bool FormKeyDown(WORD key);
+    // keys and Home step the video, Ctrl with Z, Y, C or V edit the still
+    // image; false for any other key.
+    bool FormKeyDown(WORD key, TShiftState shift);
 
     static constexpr int kClientWidth = 680;
     static constexpr int kClientHeight = 366;

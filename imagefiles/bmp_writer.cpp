@@ -31,11 +31,16 @@ void WriteParts(const std::string& path, const std::vector<std::uint8_t>& header
     });
 }
 
-// A display-format picture is written as an uncompressed bottom-up copy in the
-// display bitmap's own depth.
-void SaveDisplayFormat(TBitmap& image, const std::string& path) {
+// A display-format picture as an uncompressed bottom-up copy in the display
+// bitmap's own depth: its format and pixels.
+struct DisplayCopy {
+    TPixelFormat format;
+    std::vector<std::uint8_t> pixels;
+};
+DisplayCopy CopyDisplayFormat(TBitmap& image) {
     image.ReleaseCanvas();  // GetDIBits wants the bitmap unselected
-    TPixelFormat f;
+    DisplayCopy copy;
+    TPixelFormat& f = copy.format;
     f.width = image.Width();
     f.height = image.Height();
     f.bitCount = static_cast<std::uint16_t>(image.BitsPerPixel());
@@ -43,17 +48,17 @@ void SaveDisplayFormat(TBitmap& image, const std::string& path) {
     f.clrImportant = image.PixelFormat().clrImportant;
     DibInfo info = MakeDibInfo(f);
     info.header.biClrUsed = 0;
-    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(bmp::ImageBytes(f)));
+    copy.pixels.resize(static_cast<std::size_t>(bmp::ImageBytes(f)));
     WindowDC screen(nullptr);
     ::SetLastError(0);
-    if (::GetDIBits(screen.get(), image.Handle(), 0, static_cast<UINT>(f.height), pixels.data(), info.get(),
+    if (::GetDIBits(screen.get(), image.Handle(), 0, static_cast<UINT>(f.height), copy.pixels.data(), info.get(),
                     DIB_RGB_COLORS) == 0)
         ConversionFailed();
     if (f.bitCount <= 8) {
         const auto* table = reinterpret_cast<const std::uint32_t*>(info.colors);
         f.colors.assign(table, table + (1u << f.bitCount));
     }
-    WriteParts(path, bmp::BuildHeaders(f, static_cast<std::uint32_t>(pixels.size())), pixels.data(), pixels.size());
+    return copy;
 }
 
 }  // namespace
@@ -70,8 +75,30 @@ void SaveBmpFile(TBitmap& image, const std::string& path) {
         auto bytes = static_cast<std::uint32_t>(bmp::ImageBytes(f));
         WriteParts(path, bmp::BuildHeaders(f, bytes), image.Bits(), bytes);
     } else {
-        SaveDisplayFormat(image, path);
+        DisplayCopy copy = CopyDisplayFormat(image);
+        WriteParts(path, bmp::BuildHeaders(copy.format, static_cast<std::uint32_t>(copy.pixels.size())),
+                   copy.pixels.data(), copy.pixels.size());
     }
+}
+
+std::vector<std::uint8_t> PackedDib(TBitmap& image) {
+    if (image.Empty() || image.Width() <= 0 || image.Height() <= 0) return {};
+    DisplayCopy copy;
+    const std::uint8_t* pixels = nullptr;
+    if (image.IsDib()) {
+        ::GdiFlush();
+        copy.format = image.PixelFormat();
+        copy.format.fromCoreHeader = false;  // the clipboard's bitmaps have the 40-byte header
+        pixels = image.Bits();
+    } else {
+        copy = CopyDisplayFormat(image);
+        pixels = copy.pixels.data();
+    }
+    auto bytes = static_cast<std::uint32_t>(bmp::ImageBytes(copy.format));
+    std::vector<std::uint8_t> dib = bmp::BuildHeaders(copy.format, bytes);
+    dib.erase(dib.begin(), dib.begin() + bmp::kFileHeaderSize);
+    dib.insert(dib.end(), pixels, pixels + bytes);
+    return dib;
 }
 
 }  // namespace mt

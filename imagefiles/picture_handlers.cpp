@@ -7,6 +7,7 @@
 #include "imagefiles/file_io.h"
 #include "imagefiles/jpeg_image.h"
 #include "imagefiles/picture_files.h"
+#include "still/still_history.h"
 
 namespace mt {
 namespace {
@@ -38,20 +39,28 @@ bool IsPictureName(const std::wstring& name) {
 }
 
 void LoadPictureOfKind(TImage& image, const std::string& path, const std::string& ext) {
+    const bool none = !image.Picture;
     if (ext == ".BMP") {
-        TBitmap& still = StillBitmap(image);
+        StillBitmap(image);  // what a failed read leaves when there was no picture
         image.Invalidate();
-        LoadBmpFile(still, path);
-        image.Invalidate();
+        auto loaded = std::make_unique<TBitmap>();
+        LoadBmpFile(*loaded, path);
+        InstallPicture(image, std::move(loaded), none);
     }
     if (IsJpegExtension(ext)) {
         TJPEGImage jpeg;
         jpeg.LoadFromFile(path);
-        TBitmap& still = StillBitmap(image);
+        StillBitmap(image);
         image.Invalidate();
-        still = jpeg.TakeBitmap();
-        image.Invalidate();
+        InstallPicture(image, std::make_unique<TBitmap>(jpeg.TakeBitmap()), none);
     }
+}
+
+void InstallPicture(TImage& image, std::unique_ptr<TBitmap> loaded, bool none) {
+    if (none) image.Picture.reset();
+    if (image.History) image.History->Replace(image.Picture, std::move(loaded));
+    else image.Picture = std::move(loaded);
+    image.Invalidate();
 }
 
 void SavePicture(TImage& image, const std::string& path) {

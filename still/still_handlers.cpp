@@ -45,6 +45,7 @@ void CopyPatch(TForm1& form, int x, int y) {
         CopyWindowToStill(form.Handle(), *form.Image1, source, dest);
     } catch (...) {
         form.Panel1Dragging = 0;
+        form.StillHistory.EndStroke();
         throw;
     }
 }
@@ -59,7 +60,9 @@ void TForm1::SpeedButton1Click() {
 }
 
 // Runs when a mouse button is pressed on the video pane: the trace starts with one patch.
+// The patches from here to the release are one step of the still image's history.
 void TForm1::Panel1MouseDown(TMouseButton, TShiftState, int x, int y) {
+    StillHistory.BeginStroke();
     CopyPatch(*this, x, y);
     Panel1Dragging = -1;
 }
@@ -71,7 +74,10 @@ void TForm1::Panel1MouseMove(TShiftState, int x, int y) {
 }
 
 // Runs when a mouse button is released on the video pane.
-void TForm1::Panel1MouseUp(TMouseButton, TShiftState, int, int) { Panel1Dragging = 0; }
+void TForm1::Panel1MouseUp(TMouseButton, TShiftState, int, int) {
+    Panel1Dragging = 0;
+    StillHistory.EndStroke();
+}
 
 // Runs when a mouse button is pressed on the still image: a measuring drag starts.
 void TForm1::Image1MouseDown(TMouseButton, TShiftState, int x, int y) {
@@ -91,6 +97,16 @@ void TForm1::Image1MouseMove(TShiftState, int x, int y) {
 void TForm1::Image1MouseUp(TMouseButton, TShiftState, int x, int y) {
     ShowReadout(*Label3, DistanceReadout(DragDistance(DragStartX, DragStartY, x, y)));
     Image1Dragging = 0;
+}
+
+// Runs for Ctrl+Z: nothing when there is nothing to undo or a stroke is on.
+void TForm1::UndoStill() {
+    if (StillHistory.Undo(Image1->Picture)) Image1->Invalidate();
+}
+
+// Runs for Ctrl+Y and Ctrl+Shift+Z.
+void TForm1::RedoStill() {
+    if (StillHistory.Redo(Image1->Picture)) Image1->Invalidate();
 }
 
 }  // namespace mt

@@ -4,6 +4,7 @@
 
 #include "app/errors.h"
 #include "app/failure.h"
+#include "still/still_history.h"
 
 namespace mt {
 namespace {
@@ -74,6 +75,7 @@ void CopyWindowToStill(HWND window, TImage& image, const RECT& source, const REC
     // A still image without pixels (left by a failed load) takes nothing.
     if (image.Picture && image.Picture->Empty()) return;
     bool creating = !image.Picture;
+    if (image.History) image.History->Changing(image.Picture, dest);
     StillImageCanvas(image);
     WindowDC screen(window);
     if (!screen) throw EOutOfResources(L"デバイス コンテキストの作成に失敗しました");

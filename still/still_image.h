@@ -13,7 +13,8 @@ HDC StillImageCanvas(TImage& image);
 
 // Copies `source` (client pixels of `window`) onto `dest` (still-image pixels)
 // with one StretchBlt SRCCOPY, creating the still image when there is none, and
-// has Image1 repaint. Destination pixels outside the bitmap are dropped.
+// has Image1 repaint. Destination pixels outside the bitmap are dropped. What
+// the copy changes is kept first in Image1's history.
 void CopyWindowToStill(HWND window, TImage& image, const RECT& source, const RECT& dest);
 
 // The 4 x 4 patch taken for a mouse position (x, y) on the video pane: columns

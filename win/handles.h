@@ -173,6 +173,20 @@ private:
     T* p_;
 };
 
+// The clipboard, opened for a window for a scope; closed when it ends.
+class ClipboardScope {
+public:
+    explicit ClipboardScope(HWND owner) noexcept : open_(::OpenClipboard(owner) != FALSE) {}
+    ClipboardScope(const ClipboardScope&) = delete;
+    ClipboardScope& operator=(const ClipboardScope&) = delete;
+    ~ClipboardScope() {
+        if (open_) ::CloseClipboard();
+    }
+    explicit operator bool() const noexcept { return open_; }
+private:
+    bool open_;
+};
+
 // Mouse capture held for a scope (released only if still ours).
 class CaptureGuard {
 public:

@@ -1,5 +1,7 @@
 #include "common/pump.h"
 
+#include "app/application.h"
+
 namespace mt::test {
 
 void Pump() {
@@ -18,6 +20,26 @@ bool PumpUntil(const std::function<bool()>& cond, DWORD timeoutMs) {
         if (::GetTickCount() - start > timeoutMs) return false;
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
     }
+}
+
+void PressKeys(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> in;
+    auto add = [&](WORD key, DWORD flags) {
+        INPUT i{};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = key;
+        i.ki.wScan = static_cast<WORD>(::MapVirtualKeyW(key, MAPVK_VK_TO_VSC));
+        i.ki.dwFlags = flags;
+        in.push_back(i);
+    };
+    for (WORD key : keys) add(key, 0);
+    for (auto k = std::rbegin(keys); k != std::rend(keys); ++k) add(*k, KEYEVENTF_KEYUP);
+    ::SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+    // SendInput has queued its messages when it returns; handle them all.
+    DWORD start = ::GetTickCount();
+    MSG m;
+    do Application.ProcessMessages();
+    while (::PeekMessageW(&m, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE) && ::GetTickCount() - start < 5000);
 }
 
 std::wstring WindowText(HWND wnd) {

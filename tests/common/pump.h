@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,11 @@ namespace mt::test {
 bool PumpUntil(const std::function<bool()>& cond, DWORD timeoutMs = 5000);
 // Handles the messages waiting now.
 void Pump();
+// Real key presses through the system's input queue (SendInput): the keys go
+// down in order and up in reverse (PressKeys({VK_CONTROL, 'Z'}) is Ctrl+Z), to
+// the focus of the foreground window, then are handled by the program's own
+// message loop, which routes them as the running program does.
+void PressKeys(std::initializer_list<WORD> keys);
 
 // The text of a window (WM_GETTEXT).
 std::wstring WindowText(HWND wnd);
