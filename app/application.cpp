@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include "app/controls.h"
-#include "app/desktop.h"
 #include "app/format.h"
 
 namespace mt {
@@ -52,12 +51,7 @@ void TApplication::HideHint() noexcept {
 
 bool TApplication::TranslateForDialogs(MSG& msg) {
     if (mainWindow_ && (msg.hwnd == mainWindow_ || ::IsChild(mainWindow_, msg.hwnd))) {
-        // The stepping and editing keys go to the main window wherever its focus is.
-        if (msg.message == WM_KEYDOWN && (IsStepKey(static_cast<unsigned>(msg.wParam)) ||
-                                          IsEditKey(static_cast<unsigned>(msg.wParam), KeyShiftState()))) {
-            ::SendMessageW(mainWindow_, msg.message, msg.wParam, msg.lParam);
-            return true;
-        }
+        if (preTranslate_ && preTranslate_(msg)) return true;
         // Tab moves the focus between the main window's buttons.
         return ::IsDialogMessageW(mainWindow_, &msg) != FALSE;
     }

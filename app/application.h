@@ -14,6 +14,10 @@ public:
 
     HWND MainWindow() const noexcept { return mainWindow_; }
     void SetMainWindow(HWND wnd) noexcept { mainWindow_ = wnd; }
+    // Runs first for each message the loop takes for the main window or one of
+    // its controls; true when it handled the message, which then goes no further.
+    using PreTranslateHook = bool (*)(MSG& msg);
+    void SetPreTranslate(PreTranslateHook hook) noexcept { preTranslate_ = hook; }
 
     HINSTANCE Instance() const noexcept;
 
@@ -38,6 +42,7 @@ private:
     bool TranslateForDialogs(MSG& msg);
     std::wstring title_;
     HWND mainWindow_ = nullptr;
+    PreTranslateHook preTranslate_ = nullptr;
     HWND hintWindow_ = nullptr;
     bool initialized_ = false;
 };

@@ -4,6 +4,8 @@
 // copy and paste the still image.
 #include "app/desktop.h"
 
+#include "app/application.h"
+#include "app/controls.h"
 #include "app/file_exists.h"
 #include "app/form1.h"
 #include "app/messages.h"
@@ -49,6 +51,14 @@ bool IsStepKey(unsigned key) noexcept { return key == VK_RIGHT || key == VK_LEFT
 bool IsEditKey(unsigned key, unsigned shift) noexcept {
     if ((shift & (ssCtrl | ssAlt)) != ssCtrl) return false;
     return key == 'Z' || key == 'Y' || key == 'C' || key == 'V';
+}
+
+bool ForwardWindowKeys(MSG& msg) {
+    if (msg.message != WM_KEYDOWN) return false;
+    const auto key = static_cast<unsigned>(msg.wParam);
+    if (!IsStepKey(key) && !IsEditKey(key, KeyShiftState())) return false;
+    ::SendMessageW(Application.MainWindow(), msg.message, msg.wParam, msg.lParam);
+    return true;
 }
 
 // Runs when files are dropped on the window: the first one opens, as a picture

@@ -1,6 +1,8 @@
 // What the desktop hands the program besides clicks: the file named on the
 // command line, files dropped on the window, the stepping and editing keys.
 #pragma once
+#include <windows.h>
+
 #include <string>
 
 namespace mt {
@@ -14,5 +16,8 @@ bool IsStepKey(unsigned key) noexcept;
 // Whether a key pressed in the main window, with the keyboard's shift state
 // (TShiftState), edits the still image: Ctrl with Z, Y, C or V.
 bool IsEditKey(unsigned key, unsigned shift) noexcept;
+// The message loop's first look at the main window's messages: the stepping and
+// editing keys go to the main window wherever its focus is.
+bool ForwardWindowKeys(MSG& msg);
 
 }  // namespace mt

@@ -1,9 +1,11 @@
 #include "app/form1.h"
 
 #include "app/application.h"
+#include "app/desktop.h"
 #include "app/failure.h"
 #include "app/form_font.h"
 #include "app/paths.h"
+#include "win/window_class.h"
 
 namespace mt {
 
@@ -18,8 +20,6 @@ constexpr DWORD kFormExStyle = WS_EX_CONTROLPARENT;
 
 void RegisterFormClass(WNDPROC proc) {
     WNDCLASSEXW wc{sizeof wc};
-    if (::GetClassInfoExW(Application.Instance(), kFormClass, &wc)) return;
-    wc.cbSize = sizeof wc;
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = proc;
     wc.hInstance = Application.Instance();
@@ -28,7 +28,7 @@ void RegisterFormClass(WNDPROC proc) {
     wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kFormClass;
-    ::RegisterClassExW(&wc);
+    if (!RegisterWindowClass(wc)) RaiseLastOSError();
 }
 }  // namespace
 
@@ -44,7 +44,10 @@ TForm1::TForm1() {
     if (!hwnd_) RaiseLastOSError();
     ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FormFont()), FALSE);
     Form1 = this;
-    if (!Application.MainWindow()) Application.SetMainWindow(hwnd_);
+    if (!Application.MainWindow()) {
+        Application.SetMainWindow(hwnd_);
+        Application.SetPreTranslate(&ForwardWindowKeys);
+    }
     CreateControls();
     ConnectHandlers();
     ::DragAcceptFiles(hwnd_, TRUE);
@@ -248,6 +251,7 @@ LRESULT TForm1::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         Timer1.reset();
         if (Application.MainWindow() == hwnd_) {
             Application.SetMainWindow(nullptr);
+            Application.SetPreTranslate(nullptr);
             ::PostQuitMessage(0);
         }
         break;
