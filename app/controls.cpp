@@ -7,6 +7,7 @@
 #include "app/application.h"
 #include "app/failure.h"
 #include "app/form_font.h"
+#include "win/window_class.h"
 
 namespace mt {
 namespace {
@@ -68,14 +69,12 @@ void TControl::Adopt(HWND wnd) {
 
 void TControl::RegisterOwnClass(const wchar_t* className, UINT classStyle, HCURSOR cursor) {
     WNDCLASSEXW wc{sizeof wc};
-    if (::GetClassInfoExW(Application.Instance(), className, &wc)) return;
-    wc.cbSize = sizeof wc;
     wc.style = classStyle;
     wc.lpfnWndProc = &TControl::StaticWndProc;
     wc.hInstance = Application.Instance();
     wc.hCursor = cursor;
     wc.lpszClassName = className;
-    ::RegisterClassExW(&wc);
+    if (!RegisterWindowClass(wc)) RaiseLastOSError();
 }
 
 void RegisterControlClasses() {

@@ -15,17 +15,22 @@ std::wstring FailureDisplayText(const std::wstring& message) {
     return message;
 }
 
-std::wstring Win32ErrorMessage(DWORD code) {
-    if (code == 0) return L"Win32 API 呼び出しに失敗しました";
+std::wstring SystemErrorText(DWORD code) {
+    if (code == 0) return L"";
     wchar_t* buffer = nullptr;
     DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                   FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ARGUMENT_ARRAY,
+                                   FORMAT_MESSAGE_IGNORE_INSERTS,
                                nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     std::wstring text;
     if (n && buffer) text.assign(buffer, n);
     if (buffer) ::LocalFree(buffer);
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
-    return Format(L"Win32 エラー。コード : %d.\n%s", {static_cast<long long>(code), text});
+    return text;
+}
+
+std::wstring Win32ErrorMessage(DWORD code) {
+    if (code == 0) return L"Win32 API 呼び出しに失敗しました";
+    return Format(L"Win32 エラー。コード : %d.\n%s", {static_cast<long long>(code), SystemErrorText(code)});
 }
 
 void RaiseLastOSError(DWORD code) { throw EOSError(code, Win32ErrorMessage(code)); }

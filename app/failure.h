@@ -27,6 +27,9 @@ void Guarded(F&& f) noexcept {
 // and its last character sorts after ".".
 std::wstring FailureDisplayText(const std::wstring& message);
 
+// The system's own text for an error code, without its line ends and trailing
+// spaces; empty for 0 or a code the system has no text for.
+std::wstring SystemErrorText(DWORD code);
 // The message for a system error code the program does not handle itself.
 std::wstring Win32ErrorMessage(DWORD code);
 [[noreturn]] void RaiseLastOSError(DWORD code = ::GetLastError());

@@ -8,6 +8,7 @@
 #include "app/application.h"
 #include "app/failure.h"
 #include "app/form_font.h"
+#include "win/handles.h"
 
 namespace mt {
 namespace {
@@ -54,12 +55,10 @@ INT_PTR CALLBACK MessageProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
             int screenW = ::GetSystemMetrics(SM_CXSCREEN), screenH = ::GetSystemMetrics(SM_CYSCREEN);
             RECT tr{0, 0, screenW / 2, 0};
             {
-                HDC dc = ::GetDC(text);
-                HGDIOBJ old = ::SelectObject(dc, font);
-                ::DrawTextW(dc, state->text->c_str(), -1, &tr,
+                WindowDC dc(text);
+                SelectGuard selected(dc.get(), font);
+                ::DrawTextW(dc.get(), state->text->c_str(), -1, &tr,
                             DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
-                ::SelectObject(dc, old);
-                ::ReleaseDC(text, dc);
             }
             const int margin = 12, buttonW = 75, buttonH = 25;
             int textW = tr.right - tr.left, textH = tr.bottom - tr.top;

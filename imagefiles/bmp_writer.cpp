@@ -1,6 +1,7 @@
 #include <vector>
 
 #include "app/errors.h"
+#include "app/failure.h"
 #include "imagefiles/bmp_format.h"
 #include "imagefiles/bmp_io.h"
 #include "imagefiles/dib.h"
@@ -10,17 +11,8 @@ namespace mt {
 namespace {
 
 [[noreturn]] void ConversionFailed() {
-    DWORD code = ::GetLastError();
-    wchar_t* text = nullptr;
-    if (code != 0 &&
-        ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                         nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr) && text) {
-        std::wstring message(text);
-        ::LocalFree(text);
-        while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r')) message.pop_back();
-        throw EOutOfResources(message);
-    }
-    throw EOutOfResources(L"システム リソースが足りません");
+    std::wstring message = SystemErrorText(::GetLastError());
+    throw EOutOfResources(message.empty() ? L"システム リソースが足りません" : message);
 }
 
 void WriteParts(const std::string& path, const std::vector<std::uint8_t>& headers, const void* pixels,

@@ -6,6 +6,7 @@
 #include "app/controls.h"
 #include "app/failure.h"
 #include "imagefiles/paint_box.h"
+#include "win/window_class.h"
 
 namespace mt {
 namespace {
@@ -79,14 +80,12 @@ public:
 private:
     static void RegisterClass() {
         WNDCLASSEXW wc{sizeof wc};
-        if (::GetClassInfoExW(Application.Instance(), kPreviewFormClass, &wc)) return;
-        wc.cbSize = sizeof wc;
         wc.lpfnWndProc = &TPreviewForm::StaticWndProc;
         wc.hInstance = Application.Instance();
         wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         wc.lpszClassName = kPreviewFormClass;
-        ::RegisterClassExW(&wc);
+        if (!RegisterWindowClass(wc)) RaiseLastOSError();
     }
 
     // The panel fills the client area; the image fills the panel inside its inner border.

@@ -12,17 +12,7 @@ namespace {
 // The system's own text for an error code, or the resource shortage text when
 // the failed call left no code.
 [[noreturn]] void RaiseGraphicsResourceError(DWORD code) {
-    std::wstring text;
-    if (code != 0) {
-        wchar_t* buffer = nullptr;
-        DWORD n = ::FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-        if (n && buffer) text.assign(buffer, n);
-        if (buffer) ::LocalFree(buffer);
-        while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
-            text.pop_back();
-    }
+    std::wstring text = SystemErrorText(code);
     if (text.empty()) text = L"システム リソースが足りません";
     throw EOutOfResources(text);
 }

@@ -6,31 +6,44 @@
 
 namespace mt {
 
-template <class H, auto Close>
+// What a handle type holds when it owns nothing: null for most; the file
+// functions' INVALID_HANDLE_VALUE for files.
+struct NoneIsNull {
+    template <class H>
+    static H value() noexcept { return nullptr; }
+};
+struct NoneIsInvalid {
+    template <class H>
+    static H value() noexcept { return INVALID_HANDLE_VALUE; }
+};
+
+// Owns one handle and closes it once. Null is never closed either, so a failed
+// call's result of either kind may be taken in.
+template <class H, auto Close, class None = NoneIsNull>
 class Owned {
 public:
-    explicit Owned(H h = nullptr) noexcept : h_(h) {}
-    Owned(Owned&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
-    Owned& operator=(Owned&& o) noexcept { reset(std::exchange(o.h_, nullptr)); return *this; }
+    explicit Owned(H h = none()) noexcept : h_(h) {}
+    Owned(Owned&& o) noexcept : h_(std::exchange(o.h_, none())) {}
+    Owned& operator=(Owned&& o) noexcept { reset(std::exchange(o.h_, none())); return *this; }
     Owned(const Owned&) = delete;
     Owned& operator=(const Owned&) = delete;
     ~Owned() { reset(); }
     H get() const noexcept { return h_; }
-    H release() noexcept { return std::exchange(h_, nullptr); }
-    explicit operator bool() const noexcept { return h_ != nullptr; }
-    void reset(H h = nullptr) noexcept {
-        if (h_) Close(h_);
+    H release() noexcept { return std::exchange(h_, none()); }
+    bool valid() const noexcept { return h_ != none() && h_ != nullptr; }
+    explicit operator bool() const noexcept { return valid(); }
+    void reset(H h = none()) noexcept {
+        if (valid()) Close(h_);
         h_ = h;
     }
 private:
+    static H none() noexcept { return None::template value<H>(); }
     H h_;
 };
 
 inline void CloseGdiObject(HGDIOBJ h) noexcept { ::DeleteObject(h); }
 inline void CloseDC(HDC h) noexcept { ::DeleteDC(h); }
-inline void CloseFileHandle(HANDLE h) noexcept {
-    if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
-}
+inline void CloseKernelHandle(HANDLE h) noexcept { ::CloseHandle(h); }
 inline void CloseGlobal(HGLOBAL h) noexcept { ::GlobalFree(h); }
 inline void CloseIcon(HICON h) noexcept { ::DestroyIcon(h); }
 inline void CloseWindowHandle(HWND h) noexcept { ::DestroyWindow(h); }
@@ -40,37 +53,14 @@ inline void CloseLocal(HLOCAL h) noexcept { ::LocalFree(h); }
 using OwnedBitmap = Owned<HBITMAP, &CloseGdiObject>;
 using OwnedBrush = Owned<HBRUSH, &CloseGdiObject>;
 using OwnedFont = Owned<HFONT, &CloseGdiObject>;
-using OwnedPen = Owned<HPEN, &CloseGdiObject>;
 using OwnedPalette = Owned<HPALETTE, &CloseGdiObject>;
-using OwnedRgn = Owned<HRGN, &CloseGdiObject>;
 using OwnedMemDC = Owned<HDC, &CloseDC>;        // CreateCompatibleDC / CreateDC / CreateIC
 using OwnedGlobal = Owned<HGLOBAL, &CloseGlobal>;
 using OwnedIcon = Owned<HICON, &CloseIcon>;
 using OwnedWindow = Owned<HWND, &CloseWindowHandle>;
 using OwnedDrop = Owned<HDROP, &CloseDrop>;     // the files of one WM_DROPFILES
 using OwnedLocal = Owned<HLOCAL, &CloseLocal>;  // LocalAlloc'd by the system for the caller
-
-// A file handle (INVALID_HANDLE_VALUE means none).
-class OwnedFile {
-public:
-    explicit OwnedFile(HANDLE h = INVALID_HANDLE_VALUE) noexcept : h_(h) {}
-    OwnedFile(OwnedFile&& o) noexcept : h_(std::exchange(o.h_, INVALID_HANDLE_VALUE)) {}
-    OwnedFile& operator=(OwnedFile&& o) noexcept {
-        reset(std::exchange(o.h_, INVALID_HANDLE_VALUE));
-        return *this;
-    }
-    OwnedFile(const OwnedFile&) = delete;
-    OwnedFile& operator=(const OwnedFile&) = delete;
-    ~OwnedFile() { reset(); }
-    HANDLE get() const noexcept { return h_; }
-    bool valid() const noexcept { return h_ != INVALID_HANDLE_VALUE && h_ != nullptr; }
-    void reset(HANDLE h = INVALID_HANDLE_VALUE) noexcept {
-        if (valid()) ::CloseHandle(h_);
-        h_ = h;
-    }
-private:
-    HANDLE h_;
-};
+using OwnedFile = Owned<HANDLE, &CloseKernelHandle, NoneIsInvalid>;  // CreateFile's
 
 // A DC from GetDC/GetWindowDC that remembers its window, so ReleaseDC gets both.
 class WindowDC {
@@ -185,19 +175,6 @@ public:
     explicit operator bool() const noexcept { return open_; }
 private:
     bool open_;
-};
-
-// Mouse capture held for a scope (released only if still ours).
-class CaptureGuard {
-public:
-    explicit CaptureGuard(HWND wnd) noexcept : wnd_(wnd) { ::SetCapture(wnd); }
-    CaptureGuard(const CaptureGuard&) = delete;
-    CaptureGuard& operator=(const CaptureGuard&) = delete;
-    ~CaptureGuard() {
-        if (::GetCapture() == wnd_) ::ReleaseCapture();
-    }
-private:
-    HWND wnd_;
 };
 
 }  // namespace mt

@@ -1,17 +1,16 @@
 #include "win/hidden_window.h"
 
+#include "win/window_class.h"
+
 namespace mt {
 
 OwnedWindow CreateHiddenWindow(HINSTANCE instance, const wchar_t* className, WNDPROC proc, HWND parent,
                                void* object) {
     WNDCLASSEXW wc{sizeof wc};
-    if (!::GetClassInfoExW(instance, className, &wc)) {
-        wc = WNDCLASSEXW{sizeof wc};
-        wc.lpfnWndProc = proc;
-        wc.hInstance = instance;
-        wc.lpszClassName = className;
-        ::RegisterClassExW(&wc);
-    }
+    wc.lpfnWndProc = proc;
+    wc.hInstance = instance;
+    wc.lpszClassName = className;
+    if (!RegisterWindowClass(wc)) return OwnedWindow();
     return OwnedWindow(::CreateWindowExW(0, className, L"", parent ? WS_CHILD : 0, 0, 0, 0, 0,
                                          parent ? parent : HWND_MESSAGE, nullptr, instance, object));
 }
