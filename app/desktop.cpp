@@ -4,14 +4,14 @@
 // copy and paste the still image.
 #include "app/desktop.h"
 
-#include "app/application.h"
-#include "app/controls.h"
-#include "app/file_exists.h"
 #include "app/form1.h"
-#include "app/messages.h"
-#include "app/text.h"
+#include "base/application.h"
+#include "base/controls.h"
+#include "base/file_exists.h"
+#include "base/handles.h"
+#include "base/messages.h"
+#include "base/text.h"
 #include "imagefiles/picture_files.h"
-#include "win/handles.h"
 
 namespace mt {
 namespace {

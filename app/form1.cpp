@@ -1,11 +1,11 @@
 #include "app/form1.h"
 
-#include "app/application.h"
 #include "app/desktop.h"
-#include "app/failure.h"
-#include "app/form_font.h"
-#include "app/paths.h"
-#include "win/window_class.h"
+#include "base/application.h"
+#include "base/failure.h"
+#include "base/form_font.h"
+#include "base/paths.h"
+#include "base/window_class.h"
 
 namespace mt {
 

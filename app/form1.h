@@ -7,9 +7,9 @@
 #include <memory>
 #include <string>
 
-#include "app/controls.h"
-#include "app/file_dialog.h"
-#include "app/timer.h"
+#include "base/controls.h"
+#include "base/file_dialog.h"
+#include "base/timer.h"
 #include "imagefiles/picture_dialogs.h"
 #include "print/printer_setup_dialog.h"
 #include "still/still_history.h"

@@ -3,10 +3,10 @@
 
 #include <memory>
 
-#include "app/application.h"
 #include "app/desktop.h"
-#include "app/failure.h"
 #include "app/form1.h"
+#include "base/application.h"
+#include "base/failure.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     int exitCode = 0;

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "base/handles.h"
 #include "bench/bench_clock.h"
 #include "video/frame_source.h"
-#include "win/handles.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 
 #include <jpeglib.h>
 
-#include "app/application.h"
 #include "app/form1.h"
+#include "base/application.h"
 #include "imagefiles/bmp_io.h"
 #include "imagefiles/jpeg_image.h"
 #include "imagefiles/picture_files.h"

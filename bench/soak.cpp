@@ -21,10 +21,10 @@
 #include <string>
 #include <vector>
 
-#include "app/application.h"
-#include "app/failure.h"
 #include "app/form1.h"
-#include "app/text.h"
+#include "base/application.h"
+#include "base/failure.h"
+#include "base/text.h"
 #include "common/media.h"
 #include "common/program_session.h"
 #include "print/print_job.h"

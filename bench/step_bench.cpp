@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/application.h"
 #include "app/form1.h"
-#include "app/text.h"
+#include "base/application.h"
+#include "base/text.h"
 #include "bench/bench_clock.h"
 #include "common/file_dialog_driver.h"
 #include "common/media.h"

@@ -13,12 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "app/application.h"
 #include "app/form1.h"
+#include "base/application.h"
+#include "base/handles.h"
 #include "bench/bench_clock.h"
 #include "still/readouts.h"
 #include "still/still_image.h"
-#include "win/handles.h"
 
 namespace {
 

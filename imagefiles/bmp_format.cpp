@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "app/errors.h"
+#include "base/errors.h"
 
 namespace mt::bmp {
 namespace {

@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-#include "app/pixel_format.h"
+#include "base/pixel_format.h"
 
 namespace mt::bmp {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/bitmap.h"
+#include "base/bitmap.h"
 
 namespace mt {
 

@@ -3,8 +3,8 @@
 #include <functional>
 #include <vector>
 
-#include "app/errors.h"
-#include "app/failure.h"
+#include "base/errors.h"
+#include "base/failure.h"
 #include "imagefiles/bmp_format.h"
 #include "imagefiles/bmp_io.h"
 #include "imagefiles/dib.h"

@@ -1,7 +1,7 @@
 #include <vector>
 
-#include "app/errors.h"
-#include "app/failure.h"
+#include "base/errors.h"
+#include "base/failure.h"
 #include "imagefiles/bmp_format.h"
 #include "imagefiles/bmp_io.h"
 #include "imagefiles/dib.h"

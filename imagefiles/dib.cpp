@@ -4,8 +4,8 @@
 #include <cstring>
 #include <memory>
 
-#include "app/errors.h"
-#include "app/failure.h"
+#include "base/errors.h"
+#include "base/failure.h"
 
 namespace mt {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/bitmap.h"
-#include "app/pixel_format.h"
+#include "base/bitmap.h"
+#include "base/pixel_format.h"
 
 namespace mt {
 

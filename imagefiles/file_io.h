@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "win/handles.h"
+#include "base/handles.h"
 
 namespace mt {
 

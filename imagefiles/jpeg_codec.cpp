@@ -8,8 +8,8 @@
 #include <jpeglib.h>
 #include <jerror.h>
 
-#include "app/errors.h"
-#include "app/format.h"
+#include "base/errors.h"
+#include "base/format.h"
 
 namespace mt::jpeg {
 namespace {

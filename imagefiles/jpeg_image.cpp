@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "imagefiles/bmp_format.h"
 #include "imagefiles/dib.h"
 #include "imagefiles/file_io.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/bitmap.h"
+#include "base/bitmap.h"
 
 namespace mt {
 

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "app/controls.h"
+#include "base/controls.h"
 
 namespace mt {
 

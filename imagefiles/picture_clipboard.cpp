@@ -2,8 +2,8 @@
 // device-independent bitmap and comes in as a load does.
 #include <cstring>
 
-#include "app/failure.h"
 #include "app/form1.h"
+#include "base/failure.h"
 #include "imagefiles/bmp_io.h"
 #include "imagefiles/picture_files.h"
 

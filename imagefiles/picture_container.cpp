@@ -4,8 +4,8 @@
 #include <cstring>
 #include <vector>
 
-#include "app/bitmap.h"
-#include "app/errors.h"
+#include "base/bitmap.h"
+#include "base/errors.h"
 #include "imagefiles/bmp_io.h"
 #include "imagefiles/file_io.h"
 #include "imagefiles/jpeg_image.h"

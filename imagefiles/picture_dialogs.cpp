@@ -2,9 +2,9 @@
 
 #include <dlgs.h>
 
-#include "app/application.h"
-#include "app/file_exists.h"
-#include "app/format.h"
+#include "base/application.h"
+#include "base/file_exists.h"
+#include "base/format.h"
 #include "imagefiles/preview_column.h"
 #include "imagefiles/preview_form.h"
 

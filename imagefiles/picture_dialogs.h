@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "app/file_dialog.h"
+#include "base/file_dialog.h"
 #include "imagefiles/picture_container.h"
 
 namespace mt {

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "app/controls.h"
+#include "base/controls.h"
 
 namespace mt {
 

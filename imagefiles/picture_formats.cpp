@@ -2,10 +2,10 @@
 
 #include <cstdint>
 
-#include "app/errors.h"
-#include "app/format.h"
-#include "app/paths.h"
-#include "app/text.h"
+#include "base/errors.h"
+#include "base/format.h"
+#include "base/paths.h"
+#include "base/text.h"
 
 namespace mt {
 

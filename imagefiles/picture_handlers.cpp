@@ -1,8 +1,8 @@
 // The main window's picture-file handlers: loading and saving the still image.
-#include "app/errors.h"
 #include "app/form1.h"
-#include "app/paths.h"
-#include "app/text.h"
+#include "base/errors.h"
+#include "base/paths.h"
+#include "base/text.h"
 #include "imagefiles/bmp_io.h"
 #include "imagefiles/file_io.h"
 #include "imagefiles/jpeg_image.h"

@@ -3,9 +3,9 @@
 #include <commctrl.h>
 #include <dlgs.h>
 
-#include "app/application.h"
-#include "app/failure.h"
-#include "app/form_font.h"
+#include "base/application.h"
+#include "base/failure.h"
+#include "base/form_font.h"
 
 namespace mt {
 namespace {

@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/controls.h"
+#include "base/controls.h"
 #include "imagefiles/paint_box.h"
 #include "imagefiles/picture_container.h"
 

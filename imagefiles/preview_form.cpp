@@ -2,11 +2,11 @@
 
 #include <memory>
 
-#include "app/application.h"
-#include "app/controls.h"
-#include "app/failure.h"
+#include "base/application.h"
+#include "base/controls.h"
+#include "base/failure.h"
+#include "base/window_class.h"
 #include "imagefiles/paint_box.h"
-#include "win/window_class.h"
 
 namespace mt {
 namespace {

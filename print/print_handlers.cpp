@@ -1,7 +1,7 @@
 // The main window's printing handlers.
-#include "app/errors.h"
-#include "app/failure.h"
 #include "app/form1.h"
+#include "base/errors.h"
+#include "base/failure.h"
 #include "print/print_geometry.h"
 #include "print/printer.h"
 #include "print/stretch_draw_dib.h"

@@ -3,9 +3,9 @@
 #include <memory>
 #include <new>
 
-#include "app/application.h"
-#include "app/errors.h"
-#include "app/failure.h"
+#include "base/application.h"
+#include "base/errors.h"
+#include "base/failure.h"
 
 namespace mt {
 

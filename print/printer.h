@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "win/handles.h"
+#include "base/handles.h"
 
 namespace mt {
 

@@ -6,11 +6,11 @@
 #include <new>
 #include <string>
 
-#include "app/application.h"
-#include "app/errors.h"
-#include "app/failure.h"
+#include "base/application.h"
+#include "base/errors.h"
+#include "base/failure.h"
+#include "base/handles.h"
 #include "print/printer.h"
-#include "win/handles.h"
 
 namespace mt {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/errors.h"
+#include "base/errors.h"
 
 namespace mt {
 

@@ -3,7 +3,7 @@
 #pragma once
 #include <windows.h>
 
-#include "app/bitmap.h"
+#include "base/bitmap.h"
 #include "print/print_geometry.h"
 
 namespace mt {

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/format.h"
+#include "base/format.h"
 
 namespace mt {
 

@@ -2,7 +2,7 @@
 #include <unordered_map>
 
 #include "app/form1.h"
-#include "app/form_font.h"
+#include "base/form_font.h"
 #include "still/readouts.h"
 #include "still/still_image.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/failure.h"
+#include "base/failure.h"
 
 namespace mt {
 namespace {

@@ -14,7 +14,7 @@
 #include <optional>
 #include <vector>
 
-#include "app/bitmap.h"
+#include "base/bitmap.h"
 
 namespace mt {
 

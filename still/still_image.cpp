@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "app/errors.h"
-#include "app/failure.h"
+#include "base/errors.h"
+#include "base/failure.h"
 #include "still/still_history.h"
 
 namespace mt {

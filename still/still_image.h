@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 
-#include "app/controls.h"
+#include "base/controls.h"
 
 namespace mt {
 

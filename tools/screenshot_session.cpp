@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/format.h"
-#include "app/text.h"
+#include "base/format.h"
+#include "base/text.h"
 #include "common/program_session.h"
 #include "common/pump.h"
 

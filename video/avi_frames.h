@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "base/handles.h"
 #include "video/frame_source.h"
-#include "win/handles.h"
 
 namespace mt {
 

@@ -2,11 +2,11 @@
 
 #include <digitalv.h>
 
-#include "app/application.h"
-#include "app/errors.h"
-#include "app/failure.h"
-#include "app/text.h"
-#include "win/hidden_window.h"
+#include "base/application.h"
+#include "base/errors.h"
+#include "base/failure.h"
+#include "base/hidden_window.h"
+#include "base/text.h"
 
 namespace mt {
 namespace {

@@ -9,9 +9,9 @@
 #include <functional>
 #include <string>
 
+#include "base/handles.h"
 #include "video/mci.h"
 #include "video/program_mci.h"
-#include "win/handles.h"
 
 namespace mt {
 

@@ -14,13 +14,13 @@
 #include <optional>
 #include <vector>
 
-#include "app/text.h"
+#include "base/com_ptr.h"
+#include "base/handles.h"
+#include "base/text.h"
 #include "video/clip_header.h"
 #include "video/frame_pixels.h"
 #include "video/frame_seeker.h"
 #include "video/frame_source.h"
-#include "win/com_ptr.h"
-#include "win/handles.h"
 
 namespace mt {
 namespace {

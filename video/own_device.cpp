@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/application.h"
-#include "app/failure.h"
-#include "win/hidden_window.h"
+#include "base/application.h"
+#include "base/failure.h"
+#include "base/hidden_window.h"
 
 namespace mt {
 namespace {

@@ -10,8 +10,8 @@
 #include <chrono>
 #include <memory>
 
+#include "base/handles.h"
 #include "video/frame_source.h"
-#include "win/handles.h"
 
 namespace mt {
 

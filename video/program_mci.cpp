@@ -4,9 +4,9 @@
 #include <optional>
 #include <stdexcept>
 
-#include "app/text.h"
+#include "base/handles.h"
+#include "base/text.h"
 #include "video/avi_frames.h"
-#include "win/handles.h"
 
 namespace mt {
 namespace {

@@ -1,9 +1,9 @@
 // The main window's video handlers: loading, transport and the frame counter.
-#include "app/errors.h"
-#include "app/file_exists.h"
 #include "app/form1.h"
-#include "app/format.h"
-#include "app/messages.h"
+#include "base/errors.h"
+#include "base/file_exists.h"
+#include "base/format.h"
+#include "base/messages.h"
 
 namespace mt {
 

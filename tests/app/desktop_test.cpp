@@ -7,13 +7,13 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/application.h"
-#include "app/text.h"
+#include "base/application.h"
+#include "base/handles.h"
+#include "base/text.h"
 #include "common/form_fixture.h"
 #include "common/media.h"
 #include "common/pump.h"
 #include "imagefiles/picture_files.h"
-#include "win/handles.h"
 
 namespace mt::test {
 namespace {

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "app/errors.h"
-#include "app/failure.h"
+#include "base/errors.h"
+#include "base/failure.h"
 #include "common/form_fixture.h"
 #include "common/pump.h"
 

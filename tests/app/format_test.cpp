@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/format.h"
+#include "base/format.h"
 
 using mt::Format;
 

@@ -8,9 +8,9 @@
 #include <map>
 #include <set>
 
-#include "app/application.h"
-#include "app/format.h"
-#include "app/paths.h"
+#include "base/application.h"
+#include "base/format.h"
+#include "base/paths.h"
 #include "common/form_fixture.h"
 #include "common/pump.h"
 

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "app/application.h"
-#include "app/messages.h"
+#include "base/application.h"
+#include "base/messages.h"
 #include "common/pump.h"
 
 using namespace mt;

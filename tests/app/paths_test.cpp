@@ -3,8 +3,8 @@
 
 #include <windows.h>
 
-#include "app/file_exists.h"
-#include "app/paths.h"
+#include "base/file_exists.h"
+#include "base/paths.h"
 
 using namespace mt;
 

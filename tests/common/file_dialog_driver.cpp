@@ -3,7 +3,7 @@
 #include <commdlg.h>
 #include <dlgs.h>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "common/pump.h"
 
 namespace mt::test {

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "app/paths.h"
+#include "base/paths.h"
 #include "tools/avi_writer.h"
 
 namespace mt::test {

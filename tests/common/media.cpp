@@ -5,8 +5,8 @@
 
 #include <stdexcept>
 
-#include "app/text.h"
-#include "win/handles.h"
+#include "base/handles.h"
+#include "base/text.h"
 
 namespace mt::test {
 

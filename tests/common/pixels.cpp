@@ -1,6 +1,6 @@
 #include "common/pixels.h"
 
-#include "win/handles.h"
+#include "base/handles.h"
 
 namespace mt::test {
 

@@ -1,6 +1,6 @@
 #include "common/pump.h"
 
-#include "app/application.h"
+#include "base/application.h"
 
 namespace mt::test {
 

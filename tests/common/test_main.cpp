@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/application.h"
+#include "base/application.h"
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "common/pump.h"
 
 namespace mt::test {

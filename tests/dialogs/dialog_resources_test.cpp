@@ -7,10 +7,10 @@
 #include <cstring>
 #include <string>
 
-#include "app/errors.h"
+#include "base/errors.h"
+#include "base/handles.h"
 #include "imagefiles/picture_container.h"
 #include "imagefiles/picture_formats.h"
-#include "win/handles.h"
 
 namespace mt {
 namespace {

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <dlgs.h>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "common/file_dialog_driver.h"
 #include "common/pump.h"
 #include "dialog_session.h"

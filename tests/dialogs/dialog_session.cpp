@@ -3,13 +3,13 @@
 #include <commctrl.h>
 #include <dlgs.h>
 
-#include "app/bitmap.h"
-#include "app/text.h"
+#include "base/bitmap.h"
+#include "base/handles.h"
+#include "base/text.h"
 #include "common/file_dialog_driver.h"
 #include "common/media.h"
 #include "common/pump.h"
 #include "imagefiles/jpeg_image.h"
-#include "win/handles.h"
 
 namespace mt::test {
 namespace {

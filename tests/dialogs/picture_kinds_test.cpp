@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "app/errors.h"
+#include "base/errors.h"
+#include "base/handles.h"
 #include "dialog_session.h"
 #include "imagefiles/picture_container.h"
-#include "win/handles.h"
 
 namespace mt::test {
 namespace {

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "app/file_exists.h"
-#include "app/text.h"
+#include "base/file_exists.h"
+#include "base/text.h"
 #include "common/marker_clips.h"
 #include "common/media.h"
 #include "common/program_session.h"

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "common/program_session.h"
 #include "common/pump.h"
 #include "common/unix_shell.h"

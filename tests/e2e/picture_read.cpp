@@ -9,7 +9,7 @@
 
 #include <jpeglib.h>
 
-#include "win/handles.h"
+#include "base/handles.h"
 
 namespace mt::test {
 namespace {

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "common/media.h"
 #include "common/program_session.h"
 #include "common/pump.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "imagefiles/jpeg_codec.h"
 
 namespace {

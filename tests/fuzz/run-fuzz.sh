@@ -12,9 +12,9 @@ common=(-std=c++20 -O1 -g -I"$root")
 san=(-fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all)
 clang++ "${common[@]}" "${san[@]}" tests/fuzz/bmp_fuzz.cpp imagefiles/bmp_format.cpp -o "$out/bmp_fuzz"
 clang++ "${common[@]}" "${san[@]}" tests/fuzz/jpeg_fuzz.cpp imagefiles/jpeg_codec.cpp imagefiles/jpeg_codes.cpp \
-  app/format.cpp -ljpeg -o "$out/jpeg_fuzz"
+  base/format.cpp -ljpeg -o "$out/jpeg_fuzz"
 clang++ "${common[@]}" tests/fuzz/make_seeds.cpp imagefiles/bmp_format.cpp imagefiles/jpeg_codec.cpp \
-  imagefiles/jpeg_codes.cpp app/format.cpp tools/ink_jpeg.cpp -ljpeg -o "$out/make_seeds"
+  imagefiles/jpeg_codes.cpp base/format.cpp tools/ink_jpeg.cpp -ljpeg -o "$out/make_seeds"
 "$out/make_seeds" "$out/seeds-bmp" "$out/seeds-jpeg"
 for t in bmp jpeg; do
   echo "== ${t}_fuzz for ${secs}s"

@@ -3,7 +3,7 @@
 #include <climits>
 #include <functional>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "common/pixels.h"
 
 #include "imagefiles/picture_files.h"

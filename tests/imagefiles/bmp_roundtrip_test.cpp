@@ -1,11 +1,11 @@
 // BMP files read into the still image and written back: the file layout for
 // every origin of the picture.
-#include "imagefiles/picture_files.h"
-#include "app/text.h"
+#include "base/handles.h"
+#include "base/text.h"
 #include "common/pixels.h"
 #include "common/unix_shell.h"
+#include "imagefiles/picture_files.h"
 #include "picture_files_fixture.h"
-#include "win/handles.h"
 
 namespace mt::test {
 namespace {

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <set>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "common/pixels.h"
 #include "imagefiles/jpeg_codec.h"
 #include "imagefiles/jpeg_image.h"

@@ -1,5 +1,5 @@
 // The two buttons through the real file dialogs.
-#include "app/text.h"
+#include "base/text.h"
 #include "common/file_dialog_driver.h"
 #include "common/pump.h"
 #include "picture_files_fixture.h"

@@ -3,13 +3,13 @@
 // bitmap, Ctrl+V loads one from them as a picture file would load.
 #include <cstring>
 
-#include "app/text.h"
+#include "base/handles.h"
+#include "base/text.h"
 #include "common/pixels.h"
 #include "common/pump.h"
 #include "imagefiles/picture_files.h"
 #include "picture_files_fixture.h"
 #include "still/still_history.h"
-#include "win/handles.h"
 
 namespace mt::test {
 namespace {

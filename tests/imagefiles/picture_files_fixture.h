@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/errors.h"
 #include "app/form1.h"
+#include "base/errors.h"
 
 namespace mt::test {
 

@@ -1,8 +1,8 @@
 #include "print/print_fixture.h"
 
+#include "base/handles.h"
 #include "common/pump.h"
 #include "print/printer.h"
-#include "win/handles.h"
 
 namespace mt::test {
 

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "common/pump.h"
 #include "print/print_fixture.h"
 #include "print/printer.h"

@@ -2,7 +2,7 @@
 // and the failures a copy reports.
 #include "still/still_fixture.h"
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "common/pump.h"
 #include "still/still_image.h"
 

@@ -1,7 +1,7 @@
 #include "still/still_fixture.h"
 
+#include "base/handles.h"
 #include "common/pump.h"
-#include "win/handles.h"
 
 namespace mt::test {
 

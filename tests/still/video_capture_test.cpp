@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "common/file_dialog_driver.h"
 #include "common/media.h"
 #include "common/pump.h"

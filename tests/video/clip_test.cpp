@@ -4,8 +4,8 @@
 
 #include <stdexcept>
 
-#include "app/file_exists.h"
-#include "app/paths.h"
+#include "base/file_exists.h"
+#include "base/paths.h"
 #include "common/media.h"
 #include "common/pump.h"
 #include "player_host.h"

@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 
-#include "app/application.h"
-#include "app/paths.h"
-#include "app/text.h"
+#include "base/application.h"
+#include "base/paths.h"
+#include "base/text.h"
 #include "video_form_fixture.h"
 
 namespace mt::test {

@@ -1,14 +1,14 @@
 // The media device over a real MCI device, with every command recorded on the way.
 #include <gtest/gtest.h>
 
-#include "app/errors.h"
-#include "app/text.h"
+#include "base/errors.h"
+#include "base/text.h"
 #include "common/media.h"
 #include "common/pump.h"
 #include "mci_recorder.h"
 #include "player_host.h"
-#include "video_form_fixture.h"
 #include "video/media_player.h"
+#include "video_form_fixture.h"
 
 namespace mt::test {
 namespace {

@@ -5,13 +5,13 @@
 #include <cstdlib>
 #include <map>
 
-#include "app/file_exists.h"
+#include "base/file_exists.h"
+#include "base/handles.h"
 #include "common/marker_clips.h"
 #include "common/media.h"
 #include "video/frame_pixels.h"
 #include "video/frame_seeker.h"
 #include "video/frame_source.h"
-#include "win/handles.h"
 
 namespace mt::test {
 namespace {

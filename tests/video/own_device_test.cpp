@@ -6,9 +6,9 @@
 #include <cctype>
 #include <cstdlib>
 
-#include "app/file_exists.h"
+#include "base/file_exists.h"
 
-#include "app/format.h"
+#include "base/format.h"
 #include "common/marker_clips.h"
 #include "common/pixels.h"
 #include "mci_recorder.h"

@@ -2,7 +2,7 @@
 #pragma once
 #include <windows.h>
 
-#include "win/handles.h"
+#include "base/handles.h"
 
 namespace mt::test {
 

@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 
-#include "app/text.h"
-#include "win/handles.h"
+#include "base/handles.h"
+#include "base/text.h"
 
 namespace mt::test {
 

@@ -3,10 +3,10 @@
 
 #include <cwctype>
 
-#include "app/file_exists.h"
-#include "app/format.h"
-#include "app/paths.h"
-#include "win/handles.h"
+#include "base/file_exists.h"
+#include "base/format.h"
+#include "base/handles.h"
+#include "base/paths.h"
 #include "video_form_fixture.h"
 
 namespace mt::test {

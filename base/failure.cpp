@@ -1,12 +1,12 @@
-#include "app/failure.h"
+#include "base/failure.h"
 
 #include <new>
 #include <stdexcept>
 
-#include "app/application.h"
-#include "app/errors.h"
-#include "app/format.h"
-#include "app/text.h"
+#include "base/application.h"
+#include "base/errors.h"
+#include "base/format.h"
+#include "base/text.h"
 
 namespace mt {
 

@@ -1,6 +1,6 @@
-#include "app/bitmap.h"
+#include "base/bitmap.h"
 
-#include "app/failure.h"
+#include "base/failure.h"
 
 namespace mt {
 

@@ -1,9 +1,9 @@
-#include "app/application.h"
+#include "base/application.h"
 
 #include <commctrl.h>
 
-#include "app/controls.h"
-#include "app/format.h"
+#include "base/controls.h"
+#include "base/format.h"
 
 namespace mt {
 

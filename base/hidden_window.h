@@ -4,7 +4,7 @@
 #pragma once
 #include <windows.h>
 
-#include "win/handles.h"
+#include "base/handles.h"
 
 namespace mt {
 

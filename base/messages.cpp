@@ -1,14 +1,14 @@
-#include "app/messages.h"
+#include "base/messages.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <vector>
 
-#include "app/application.h"
-#include "app/failure.h"
-#include "app/form_font.h"
-#include "win/handles.h"
+#include "base/application.h"
+#include "base/failure.h"
+#include "base/form_font.h"
+#include "base/handles.h"
 
 namespace mt {
 namespace {

@@ -1,6 +1,6 @@
-#include "win/hidden_window.h"
+#include "base/hidden_window.h"
 
-#include "win/window_class.h"
+#include "base/window_class.h"
 
 namespace mt {
 

@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
-#include "app/bitmap.h"
-#include "win/handles.h"
+#include "base/bitmap.h"
+#include "base/handles.h"
 
 namespace mt {
 

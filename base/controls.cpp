@@ -1,13 +1,13 @@
-#include "app/controls.h"
+#include "base/controls.h"
 
 #include <windowsx.h>
 
 #include <utility>
 
-#include "app/application.h"
-#include "app/failure.h"
-#include "app/form_font.h"
-#include "win/window_class.h"
+#include "base/application.h"
+#include "base/failure.h"
+#include "base/form_font.h"
+#include "base/window_class.h"
 
 namespace mt {
 namespace {

@@ -1,6 +1,6 @@
-#include "app/form_font.h"
+#include "base/form_font.h"
 
-#include "win/handles.h"
+#include "base/handles.h"
 
 namespace mt {
 

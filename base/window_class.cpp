@@ -1,4 +1,4 @@
-#include "win/window_class.h"
+#include "base/window_class.h"
 
 namespace mt {
 

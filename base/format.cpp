@@ -1,4 +1,4 @@
-#include "app/format.h"
+#include "base/format.h"
 
 #include <cmath>
 #include <cstdio>

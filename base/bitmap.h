@@ -7,8 +7,8 @@
 #include <functional>
 #include <vector>
 
-#include "app/pixel_format.h"
-#include "win/handles.h"
+#include "base/handles.h"
+#include "base/pixel_format.h"
 
 namespace mt {
 

@@ -1,9 +1,9 @@
-#include "app/file_dialog.h"
+#include "base/file_dialog.h"
 
-#include "app/application.h"
-#include "app/failure.h"
-#include "app/paths.h"
-#include "app/text.h"
+#include "base/application.h"
+#include "base/failure.h"
+#include "base/paths.h"
+#include "base/text.h"
 
 namespace mt {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/paths.h"
+#include "base/paths.h"
 
 namespace mt {
 namespace {
