@@ -40,6 +40,18 @@ debian_archive() {
   printf '%s\n' "$uri"
 }
 
+# A mirror in the middle of a sync serves index files that do not match their
+# release file. Try again; if one index still fails, go on with the others (apt
+# keeps them), and let the install itself say whether anything it needs is missing.
+apt_update() {
+  local try
+  for try in 1 2 3; do
+    if $SUDO apt-get update -q; then return 0; fi
+    [ "$try" -lt 3 ] && sleep $((try * 10))
+  done
+  echo "install-deps: apt-get update failed for some index; going on with the rest" >&2
+}
+
 missing=()
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   $SUDO dpkg --add-architecture i386
@@ -65,7 +77,7 @@ SRC
 fi
 
 if [ ${#missing[@]} -gt 0 ] || [ -n "${need_update:-}" ]; then
-  $SUDO apt-get update -q
+  apt_update
 fi
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
@@ -96,7 +108,7 @@ Components: main
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 SRC
     fi
-    $SUDO apt-get update -q
+    apt_update
     $SUDO apt-get install -y -q --no-install-recommends -t bookworm-backports qemu-user
   fi
   if [ ! -e /proc/sys/fs/binfmt_misc/register ]; then
