@@ -18,10 +18,9 @@ constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMI
                              WS_CLIPCHILDREN;
 constexpr DWORD kFormExStyle = WS_EX_CONTROLPARENT;
 
-void RegisterFormClass(WNDPROC proc) {
+void RegisterFormClass() {
     WNDCLASSEXW wc{sizeof wc};
     wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = proc;
     wc.hInstance = Application.Instance();
     wc.hIcon = ::LoadIconW(Application.Instance(), L"MAINICON");
     wc.hIconSm = static_cast<HICON>(::LoadImageW(Application.Instance(), L"MAINICON", IMAGE_ICON, 16, 16, 0));
@@ -34,13 +33,13 @@ void RegisterFormClass(WNDPROC proc) {
 
 TForm1::TForm1() {
     Application.Initialize();
-    RegisterFormClass(&TForm1::StaticWndProc);
+    RegisterFormClass();
     RECT r{0, 0, kClientWidth, kClientHeight};
     ::AdjustWindowRectEx(&r, kFormStyle, FALSE, kFormExStyle);
     int w = r.right - r.left, h = r.bottom - r.top;
     int x = (::GetSystemMetrics(SM_CXSCREEN) - w) / 2, y = (::GetSystemMetrics(SM_CYSCREEN) - h) / 2;
     hwnd_ = ::CreateWindowExW(kFormExStyle, kFormClass, L"Movetrail", kFormStyle, x, y, w, h, nullptr, nullptr,
-                              Application.Instance(), this);
+                              Application.Instance(), static_cast<WindowTarget*>(this));
     if (!hwnd_) RaiseLastOSError();
     ::SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(FormFont()), FALSE);
     Form1 = this;
@@ -191,25 +190,7 @@ bool TForm1::SavePictureDialog1CanClose() {
     return true;
 }
 
-LRESULT CALLBACK TForm1::StaticWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-        auto* created = static_cast<TForm1*>(cs->lpCreateParams);
-        created->hwnd_ = wnd;
-        ::SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(created));
-    }
-    auto* self = reinterpret_cast<TForm1*>(::GetWindowLongPtrW(wnd, GWLP_USERDATA));
-    if (!self) return ::DefWindowProcW(wnd, msg, wp, lp);
-    LRESULT result = 0;
-    bool handled = false;
-    Guarded([&] {
-        result = self->WndProc(msg, wp, lp);
-        handled = true;
-    });
-    return handled ? result : 0;
-}
-
-LRESULT TForm1::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+LRESULT TForm1::WindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_COMMAND:
         if (HIWORD(wp) == BN_CLICKED && lp) {
@@ -255,12 +236,6 @@ LRESULT TForm1::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
             ::PostQuitMessage(0);
         }
         break;
-    case WM_NCDESTROY: {
-        HWND wnd = hwnd_;
-        ::SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
-        hwnd_ = nullptr;
-        return ::DefWindowProcW(wnd, msg, wp, lp);
-    }
     }
     return ::DefWindowProcW(hwnd_, msg, wp, lp);
 }

@@ -10,6 +10,7 @@
 #include "base/controls.h"
 #include "base/file_dialog.h"
 #include "base/timer.h"
+#include "base/window_class.h"
 #include "imagefiles/picture_dialogs.h"
 #include "print/printer_setup_dialog.h"
 #include "still/still_history.h"
@@ -17,7 +18,7 @@
 
 namespace mt {
 
-class TForm1 {
+class TForm1 : private WindowTarget {
 public:
     // Creates the window hidden, with every control, from its description.
     TForm1();
@@ -136,8 +137,9 @@ public:
 private:
     void CreateControls();
     void ConnectHandlers();
-    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
-    static LRESULT CALLBACK StaticWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT WindowMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) override;
+    void WindowAttached(HWND wnd) noexcept override { hwnd_ = wnd; }
+    void WindowDetached(HWND) noexcept override { hwnd_ = nullptr; }
     HWND hwnd_ = nullptr;
     bool shown_ = false;
 };

@@ -70,7 +70,6 @@ void TControl::Adopt(HWND wnd) {
 void TControl::RegisterOwnClass(const wchar_t* className, UINT classStyle, HCURSOR cursor) {
     WNDCLASSEXW wc{sizeof wc};
     wc.style = classStyle;
-    wc.lpfnWndProc = &TControl::StaticWndProc;
     wc.hInstance = Application.Instance();
     wc.hCursor = cursor;
     wc.lpszClassName = className;
@@ -96,34 +95,15 @@ void TControl::CreateOwnWindow(const wchar_t* className, HWND parent, DWORD styl
                                int width, int height, const std::wstring& text) {
     RegisterControlClasses();
     HWND wnd = ::CreateWindowExW(exStyle, className, text.c_str(), style | WS_CHILD | WS_VISIBLE, left, top, width,
-                                 height, parent, nullptr, Application.Instance(), this);
+                                 height, parent, nullptr, Application.Instance(),
+                                 static_cast<WindowTarget*>(this));
     if (!wnd) RaiseLastOSError();
     Adopt(wnd);
 }
 
-LRESULT CALLBACK TControl::StaticWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-        auto* self = static_cast<TControl*>(cs->lpCreateParams);
-        if (self) {
-            self->hwnd_ = wnd;
-            ::SetPropW(wnd, kObjectProp, self);
-        }
-    }
-    TControl* self = FromHandle(wnd);
-    if (msg == WM_NCDESTROY) {
-        ::RemovePropW(wnd, kObjectProp);
-        if (self) self->hwnd_ = nullptr;
-        return ::DefWindowProcW(wnd, msg, wp, lp);
-    }
-    if (!self) return ::DefWindowProcW(wnd, msg, wp, lp);
-    LRESULT result = 0;
-    bool handled = false;
-    Guarded([&] {
-        result = self->WndProc(msg, wp, lp);
-        handled = true;
-    });
-    return handled ? result : 0;
+void TControl::WindowDetached(HWND wnd) noexcept {
+    ::RemovePropW(wnd, kObjectProp);
+    hwnd_ = nullptr;
 }
 
 LRESULT TControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {

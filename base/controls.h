@@ -9,6 +9,7 @@
 
 #include "base/bitmap.h"
 #include "base/handles.h"
+#include "base/window_class.h"
 
 namespace mt {
 
@@ -26,7 +27,7 @@ struct TColor {
     COLORREF Rgb() const { return ::GetSysColor(sysIndex); }
 };
 
-class TControl {
+class TControl : private WindowTarget {
 public:
     TControl(const TControl&) = delete;
     TControl& operator=(const TControl&) = delete;
@@ -59,8 +60,12 @@ protected:
     void Adopt(HWND wnd);
     virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
     static void RegisterOwnClass(const wchar_t* className, UINT classStyle, HCURSOR cursor);
-    static LRESULT CALLBACK StaticWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
     HWND hwnd_ = nullptr;
+
+private:
+    LRESULT WindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp) override { return WndProc(msg, wp, lp); }
+    void WindowAttached(HWND wnd) noexcept override { hwnd_ = wnd; }
+    void WindowDetached(HWND wnd) noexcept override;
 };
 
 // A control that reports mouse presses, moves and releases. The left button

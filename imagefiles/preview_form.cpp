@@ -18,12 +18,13 @@ constexpr int kDefaultWidth = 320, kDefaultHeight = 240;
 constexpr int kInnerBorder = 5;
 constexpr wchar_t kEscape = 27;
 
-class TPreviewForm {
+class TPreviewForm : private WindowTarget {
 public:
     TPreviewForm(HWND owner, const TPicture& picture) : picture_(picture) {
         RegisterClass();
         window_.reset(::CreateWindowExW(kExStyle, kPreviewFormClass, L"プレビュー", kStyle, 0, 0, kDefaultWidth,
-                                        kDefaultHeight, owner, nullptr, Application.Instance(), this));
+                                        kDefaultHeight, owner, nullptr, Application.Instance(),
+                                        static_cast<WindowTarget*>(this)));
         if (!window_) RaiseLastOSError();
         RECT client;
         ::GetClientRect(Handle(), &client);
@@ -80,7 +81,6 @@ public:
 private:
     static void RegisterClass() {
         WNDCLASSEXW wc{sizeof wc};
-        wc.lpfnWndProc = &TPreviewForm::StaticWndProc;
         wc.hInstance = Application.Instance();
         wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -120,7 +120,7 @@ private:
                        (::GetSystemMetrics(SM_CYSCREEN) - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 
-    LRESULT WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT WindowMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) override {
         switch (msg) {
         case WM_SIZE:
             Layout();
@@ -136,23 +136,6 @@ private:
             return 0;
         }
         return ::DefWindowProcW(wnd, msg, wp, lp);
-    }
-
-    static LRESULT CALLBACK StaticWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-        if (msg == WM_NCCREATE) {
-            auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
-            ::SetWindowLongPtrW(wnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-        }
-        auto* self = reinterpret_cast<TPreviewForm*>(::GetWindowLongPtrW(wnd, GWLP_USERDATA));
-        if (msg == WM_NCDESTROY) ::SetWindowLongPtrW(wnd, GWLP_USERDATA, 0);
-        if (!self) return ::DefWindowProcW(wnd, msg, wp, lp);
-        LRESULT result = 0;
-        bool handled = false;
-        Guarded([&] {
-            result = self->WndProc(wnd, msg, wp, lp);
-            handled = true;
-        });
-        return handled ? result : 0;
     }
 
     TPicture picture_;

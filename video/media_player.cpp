@@ -47,16 +47,15 @@ TMediaPlayer::~TMediaPlayer() {
 HWND TMediaPlayer::NoticeWindow() {
     if (!notice_) {
         // A hidden child of the owner; a message-only window when there is none.
-        notice_ = CreateHiddenWindow(Application.Instance(), kNoticeClass, &TMediaPlayer::NoticeProc, owner_, this);
+        notice_ = CreateHiddenWindow(Application.Instance(), kNoticeClass, owner_, this);
         if (!notice_) RaiseLastOSError();
     }
     return notice_.get();
 }
 
-LRESULT CALLBACK TMediaPlayer::NoticeProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = WindowObject<TMediaPlayer>(wnd, msg, lp);
-    if (msg == MM_MCINOTIFY && self) {
-        Guarded([&] { self->TakeNotice(wp); });
+LRESULT TMediaPlayer::WindowMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == MM_MCINOTIFY) {
+        TakeNotice(wp);
         return 0;
     }
     return ::DefWindowProcW(wnd, msg, wp, lp);

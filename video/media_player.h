@@ -10,6 +10,7 @@
 #include <string>
 
 #include "base/handles.h"
+#include "base/window_class.h"
 #include "video/mci.h"
 #include "video/program_mci.h"
 
@@ -25,7 +26,7 @@ enum class TMPNotifyValues { nvSuccessful, nvSuperseded, nvAborted, nvFailure };
 // Device modes as QueryMode reports them.
 enum TMPModes : std::uint8_t { mpNotReady, mpStopped, mpPlaying, mpRecording, mpSeeking, mpPaused, mpOpen };
 
-class TMediaPlayer {
+class TMediaPlayer : private WindowTarget {
 public:
     // owner: the window the hidden notice window is a child of.
     explicit TMediaPlayer(HWND owner, MciEntry& mci = ProgramMci());
@@ -101,7 +102,8 @@ private:
     bool Capability(DWORD item);
     void RefreshButtons();
     void TakeNotice(WPARAM code);
-    static LRESULT CALLBACK NoticeProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+    // The notice window's messages.
+    LRESULT WindowMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) override;
 
     HWND owner_;
     MciEntry& mci_;

@@ -220,16 +220,15 @@ void OwnMediaDevice::Notify(HWND callback, WPARAM code) const {
 
 HWND OwnMediaDevice::TimerWindow() {
     if (!timer_) {
-        timer_ = CreateHiddenWindow(Application.Instance(), kTimerClass, &OwnMediaDevice::TimerProc, nullptr, this);
+        timer_ = CreateHiddenWindow(Application.Instance(), kTimerClass, nullptr, this);
         if (!timer_) RaiseLastOSError();
     }
     return timer_.get();
 }
 
-LRESULT CALLBACK OwnMediaDevice::TimerProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    auto* self = WindowObject<OwnMediaDevice>(wnd, msg, lp);
-    if (msg == WM_TIMER && wp == kPlayTimer && self) {
-        Guarded([&] { self->Tick(); });
+LRESULT OwnMediaDevice::WindowMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_TIMER && wp == kPlayTimer) {
+        Tick();
         return 0;
     }
     return ::DefWindowProcW(wnd, msg, wp, lp);

@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "base/handles.h"
+#include "base/window_class.h"
 #include "video/frame_source.h"
 
 namespace mt {
@@ -20,7 +21,7 @@ constexpr MCIERROR kOwnDeviceFrameNotDecoded = MCIERR_CUSTOM_DRIVER_BASE + 1;
 // The text for one of this device's own codes; nullptr for any other code.
 const wchar_t* OwnDeviceErrorText(MCIERROR code) noexcept;
 
-class OwnMediaDevice {
+class OwnMediaDevice : private WindowTarget {
 public:
     OwnMediaDevice(MCIDEVICEID id, std::unique_ptr<FrameSource> frames);
     OwnMediaDevice(const OwnMediaDevice&) = delete;
@@ -54,7 +55,8 @@ private:
     void Tick();
     void Notify(HWND callback, WPARAM code) const;
     HWND TimerWindow();
-    static LRESULT CALLBACK TimerProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+    // The timer window's messages.
+    LRESULT WindowMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) override;
 
     MCIDEVICEID id_;
     std::unique_ptr<FrameSource> frames_;
