@@ -133,19 +133,6 @@ TEST_F(BmpFiles, CoreHeaderFilesAreWrittenWithACoreHeader) {
 }
 
 // A 4 by 2 run-length file: bottom row 4 red; top row 2 green, 2 blue.
-BmpSpec RunLength() {
-    BmpSpec s;
-    s.bitCount = 8;
-    s.compression = 1;
-    s.width = 4;
-    s.height = 2;
-    s.colors = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
-    s.clrUsed = 4;
-    s.pixels = {4, 1, 0, 0, 2, 2, 2, 3, 0, 1};
-    s.sizeImage = static_cast<std::uint32_t>(s.pixels.size());
-    return s;
-}
-
 TEST_F(BmpFiles, RunLengthFilesAreShownAndWrittenBackUnchanged) {
     Bytes original = MakeBmp(RunLength());
     EXPECT_EQ(RoundTrip(original), original);

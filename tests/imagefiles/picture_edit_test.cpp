@@ -54,22 +54,10 @@ protected:
     }
 };
 
-BmpSpec RunLength8() {
-    BmpSpec s;
-    s.bitCount = 8;
-    s.compression = 1;
-    s.width = 4;
-    s.height = 2;
-    s.xPelsPerMeter = 3780;
-    s.colors = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
-    s.clrUsed = 4;
-    s.pixels = {4, 1, 0, 0, 2, 2, 2, 3, 0, 1};
-    s.sizeImage = static_cast<std::uint32_t>(s.pixels.size());
-    return s;
-}
-
 TEST_F(PictureEdit, AnUndoneCopyOverARunLengthPictureSavesTheFileByteForByte) {
-    const Bytes original = MakeBmp(RunLength8());
+    BmpSpec rle = RunLength();
+    rle.xPelsPerMeter = 3780;
+    const Bytes original = MakeBmp(rle);
     WriteBytes(Path("rle.bmp"), original);
     form->OpenPicture(AnsiToWide(Path("rle.bmp")));
     ASSERT_TRUE(Image().Picture);

@@ -44,6 +44,19 @@ std::uint32_t BmpStride(std::int32_t width, unsigned bits) {
     return static_cast<std::uint32_t>((static_cast<std::uint64_t>(width) * bits + 31) / 32 * 4);
 }
 
+BmpSpec RunLength() {
+    BmpSpec s;
+    s.bitCount = 8;
+    s.compression = 1;
+    s.width = 4;
+    s.height = 2;
+    s.colors = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};
+    s.clrUsed = 4;
+    s.pixels = {4, 1, 0, 0, 2, 2, 2, 3, 0, 1};
+    s.sizeImage = static_cast<std::uint32_t>(s.pixels.size());
+    return s;
+}
+
 Bytes MakeBmp(const BmpSpec& s) {
     bool core = s.headerSize == 12;
     Bytes body;

@@ -41,6 +41,8 @@ struct BmpSpec {
 };
 std::uint32_t BmpStride(std::int32_t width, unsigned bits);
 Bytes MakeBmp(const BmpSpec& layout);
+// A 4x2 run-length 8-bit file of four colours.
+BmpSpec RunLength();
 
 // The colour of a picture's pixel (x, y from the top-left), 0x00RRGGBB.
 std::uint32_t PixelAt(TBitmap& picture, int x, int y);
