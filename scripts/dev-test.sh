@@ -18,4 +18,4 @@ unset DISPLAY
 source scripts/session-env.sh
 movetrail_session
 cd "build/$name"
-ctest --output-on-failure --timeout 900 "$@"
+ctest --output-on-failure --timeout 1800 "$@"

@@ -15,4 +15,4 @@ cmake --preset mingw -DMOVETRAIL_WERROR=ON >/dev/null
 cmake --build --preset mingw
 source scripts/session-env.sh
 movetrail_session
-ctest --preset mingw --timeout 900 "$@"
+ctest --preset mingw --timeout 1800 "$@"

@@ -29,7 +29,7 @@ std::vector<HWND> Descendants(HWND parent);
 // reads the texts of its children and presses its button with the given id.
 class DialogWatcher {
 public:
-    DialogWatcher(std::wstring caption, int buttonId = IDOK, DWORD timeoutMs = 10000);
+    DialogWatcher(std::wstring caption, int buttonId = IDOK, DWORD timeoutMs = 60000);
     DialogWatcher(const DialogWatcher&) = delete;
     DialogWatcher& operator=(const DialogWatcher&) = delete;
     ~DialogWatcher();
