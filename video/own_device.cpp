@@ -193,15 +193,18 @@ bool OwnMediaDevice::Show(long frame) {
     return dc && Paint(dc.get());
 }
 
-// Runs on each tick of a play, and once at its start: shows the frame whose time
-// has come (skipping those that are late), and stops on the last one.
+// Runs on each tick of a play, and once at its start: shows the next frame once
+// its time has come, and stops on the last one. A late frame is shown at once and
+// none is skipped: every frame has to be decoded in turn anyway, so skipping would
+// save only the drawing, and a decoder slower than the clip would show a few
+// frames far apart instead of every frame, slower.
 void OwnMediaDevice::Tick() {
     if (!playing_) return;
     double elapsed =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - playStart_).count();
     double base = frames_->FrameTimeMs(playFrom_);
     long target = position_;
-    while (target < playTo_ && frames_->FrameTimeMs(target + 1) - base <= elapsed) ++target;
+    if (target < playTo_ && frames_->FrameTimeMs(target + 1) - base <= elapsed) ++target;
     if (target != position_) Show(target);
     if (target >= playTo_) {
         playing_ = false;

@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <numeric>
 
 #include "base/file_exists.h"
 
@@ -79,8 +80,33 @@ protected:
         return form->Label4->Caption();
     }
 
+    // Our device's frames: the AVI's, each draw taking drawMs longer, and the
+    // frames drawn noted in order.
+    struct NotedFrames : FrameSource {
+        NotedFrames(std::unique_ptr<FrameSource> f, OwnDeviceTest& t) : frames(std::move(f)), test(t) {}
+        long Length() const override { return frames->Length(); }
+        SIZE DisplaySize() const override { return frames->DisplaySize(); }
+        double FrameTimeMs(long n) const override { return frames->FrameTimeMs(n); }
+        double FramesPerSecond() const override { return frames->FramesPerSecond(); }
+        bool Draw(HDC dc, const RECT& dest, long n) override {
+            ::Sleep(test.drawMs);
+            test.drawn.push_back(n);
+            return frames->Draw(dc, dest, n);
+        }
+        std::unique_ptr<FrameSource> frames;
+        OwnDeviceTest& test;
+    };
+    DWORD drawMs = 0;
+    std::vector<long> drawn;
+
     MciRecorder system;
-    RoutingMci router{system, PlatformDeviceTraits(), &OpenAviFrames, nullptr};
+    RoutingMci router{system, PlatformDeviceTraits(),
+                      [this](const std::string& path) -> std::unique_ptr<FrameSource> {
+                          auto frames = OpenAviFrames(path);
+                          if (!frames) return nullptr;
+                          return std::make_unique<NotedFrames>(std::move(frames), *this);
+                      },
+                      nullptr};
 };
 
 TEST_F(OwnDeviceTest, AClipTheSystemCannotOpenOpensOnOursWithFrameNumbersAndTheRecordedSequence) {
@@ -175,6 +201,23 @@ TEST_F(OwnDeviceTest, PlayRunsAtTheClipsPaceToTheLastFrameAndNotifies) {
     ASSERT_TRUE(PumpUntil([&] { return notices == 4; }, 5000));
     EXPECT_EQ(player.NotifyResult(), TMPNotifyValues::nvSuperseded);
     form->Button5Click();
+}
+
+TEST_F(OwnDeviceTest, ADecoderSlowerThanTheClipPlaysEveryFrameInTurn) {
+    media::BallClip clip = BallClip(20, 30);
+    drawMs = 70;  // two frame periods a frame
+    Load(folder.WriteClip("ball.avi", clip));
+    TMediaPlayer& player = *form->MediaPlayer1;
+    int notices = 0;
+    player.OnNotify = [&] { ++notices; };
+    ASSERT_TRUE(PumpUntil([&] { return notices == 1; }, 20000));
+    EXPECT_EQ(player.QueryPosition(), 19);
+    // From frame 1 on; a repaint may draw the frame shown again.
+    std::vector<long> played(std::find(drawn.begin(), drawn.end(), 1), drawn.end());
+    played.erase(std::unique(played.begin(), played.end()), played.end());
+    std::vector<long> each(19);
+    std::iota(each.begin(), each.end(), 1);
+    EXPECT_EQ(played, each) << "every frame after the first, in order";
 }
 
 TEST_F(OwnDeviceTest, StopDuringPlayLeavesThePaneAndTheCounterOnOneFrame) {
