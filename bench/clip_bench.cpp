@@ -1,0 +1,234 @@
+// The main window with the clips phones and cameras write (the marker clips the
+// build makes beside the tests): open until the first frame is on screen, +１フレーム
+// and -1フレーム from the click to the frame on screen, a seek, and play (frames
+// shown per second against the clip's rate, and frames never shown), each
+// against the clip's frame period, with the peak memory over the program's start.
+// The frame on screen is told from where the marker is in the pane.
+// Targets: steps within one period, a seek within five at 1080p, play at the
+// clip's rate with at most 5% of frames skipped, peak memory below 150 MB.
+//   bash bench/run.sh NAME clip_bench [marker-h264.mp4 marker-1080p.mp4 ...]
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/form1.h"
+#include "base/application.h"
+#include "base/handles.h"
+#include "base/paths.h"
+#include "bench/bench_clock.h"
+#include "common/marker_clips.h"
+
+namespace {
+
+using bench::Seconds;
+
+// Handles one waiting message (a play tick shows one frame, so the pane is read
+// between any two).
+void Pump() {
+    MSG msg;
+    if (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+using mt::test::MarkerClip;
+
+double Median(std::vector<double> v) {
+    if (v.empty()) return -1;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// The process's private memory now, in MB, and the most seen by this program's
+// samples (Wine reports no peak of its own: its peak is the figure now).
+double peakMB = 0;
+double PrivateMB() {
+    PROCESS_MEMORY_COUNTERS c{sizeof c};
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &c, sizeof c);
+    const double mb = static_cast<double>(std::max(c.PagefileUsage, c.PeakPagefileUsage)) / (1024.0 * 1024.0);
+    peakMB = std::max(peakMB, mb);
+    return mb;
+}
+
+// The clip beside the test programs (build/NAME/tests; this program is in build/NAME/bench).
+std::string ClipPath(const MarkerClip& clip) {
+    char exe[MAX_PATH + 1] = {};
+    ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    return mt::FolderOfPath(exe) + "\\..\\tests\\" + clip.file;
+}
+
+// The frame whose marker the pane shows, read off one row of the screen; -1 for none.
+class PaneReader {
+public:
+    PaneReader(HWND pane, const MarkerClip& clip)
+        : pane_(pane), clip_(clip), dc_(::CreateCompatibleDC(nullptr)),
+          row_(static_cast<int>((clip.FittedTop() + clip.FittedBottom()) / 2)) {
+        BITMAPINFO info{};
+        info.bmiHeader = {sizeof(BITMAPINFOHEADER), clip.fittedWidth, -1, 1, 32, BI_RGB};
+        void* bits = nullptr;
+        bitmap_.reset(::CreateDIBSection(dc_.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        bits_ = static_cast<const std::uint32_t*>(bits);
+        select_.emplace(dc_.get(), bitmap_.get());
+    }
+    long Frame() {
+        PrivateMB();
+        mt::WindowDC screen(pane_);
+        ::BitBlt(dc_.get(), 0, 0, clip_.fittedWidth, 1, screen.get(), 0, row_, SRCCOPY);
+        for (int x = 0; x < clip_.fittedWidth; ++x) {
+            const std::uint32_t px = bits_[x];
+            const int r = px >> 16 & 0xFF, g = px >> 8 & 0xFF, b = px & 0xFF;
+            if (std::abs(r - mt::test::kMarkerColour.r) < 40 && std::abs(g - mt::test::kMarkerColour.g) < 40 &&
+                std::abs(b - mt::test::kMarkerColour.b) < 40)
+                return std::lround(x * double(clip_.width) / (double(clip_.step) * clip_.fittedWidth));
+        }
+        return -1;
+    }
+
+private:
+    HWND pane_;
+    const MarkerClip& clip_;
+    mt::OwnedMemDC dc_;
+    mt::OwnedBitmap bitmap_;
+    std::optional<mt::SelectGuard> select_;
+    const std::uint32_t* bits_ = nullptr;
+    int row_;
+};
+
+// Pumps until the pane shows frame f or `limit` seconds pass; the seconds, or -1.
+double UntilShown(PaneReader& pane, long f, double limit) {
+    const double start = Seconds();
+    while (pane.Frame() != f) {
+        if (Seconds() - start > limit) return -1;
+        Pump();
+    }
+    return Seconds() - start;
+}
+
+bool Measure(mt::TForm1& form, const MarkerClip& clip, double startMB) {
+    using namespace mt;
+    if (::GetFileAttributesA(ClipPath(clip).c_str()) == INVALID_FILE_ATTRIBUTES) {
+        std::printf("%s: not made at build time\n", clip.file);
+        return true;
+    }
+    const double period = 1.0 / 30;
+    auto click = [&](const std::unique_ptr<TButton>& b) {
+        ::SendMessageW(form.Handle(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(b->Handle()), BN_CLICKED),
+                       reinterpret_cast<LPARAM>(b->Handle()));
+    };
+
+    // Open (the load starts playback) until frame 0 or a later one is on screen.
+    double t0 = Seconds();
+    form.OpenVideo(ClipPath(clip));
+    if (!form.MediaPlayer1 || !form.MediaPlayer1->DeviceOpen()) {
+        std::printf("%s: does not open\n", clip.file);
+        return false;
+    }
+    PaneReader pane(form.Panel1->Handle(), clip);
+    while (pane.Frame() < 0 && Seconds() - t0 < 30) Pump();
+    const double open = Seconds() - t0;
+    click(form.Button5);  // stopped at once: the frames below are not shown yet
+    // Seeks to frames not shown yet, both ways.
+    int missed = 0;
+    std::vector<double> seeks;
+    for (long f : {75L, 52L, 88L, 45L, 66L, 58L, 80L, 47L}) {
+        const double start = Seconds();
+        form.MediaPlayer1->SeekTo(f);
+        if (UntilShown(pane, f, 5) < 0) ++missed;
+        else seeks.push_back(Seconds() - start);
+    }
+    // Steps: two forward, one back, from the first frame.
+    click(form.Button4);
+    if (UntilShown(pane, 0, 10) < 0) {
+        std::printf("%s: the first frame is not shown\n", clip.file);
+        return false;
+    }
+    std::vector<double> forward, back;
+    long frame = 0;
+    for (int i = 0; i < 60; ++i) {
+        const bool isBack = frame > 0 && i % 3 == 2;
+        const double start = Seconds();
+        click(isBack ? form.Button3 : form.Button2);
+        frame += isBack ? -1 : 1;
+        if (UntilShown(pane, frame, 2) < 0) ++missed;
+        else (isBack ? back : forward).push_back(Seconds() - start);
+    }
+    // Play from the first frame: every frame seen on screen, to the last.
+    click(form.Button4);
+    click(form.Button1);
+    t0 = Seconds();
+    std::set<long> seen;
+    double firstSeen = -1, lastSeen = -1;
+    long firstFrame = 0;
+    while (Seconds() - t0 < 60) {
+        const long f = pane.Frame();
+        if (f >= 0 && seen.insert(f).second) {
+            if (firstSeen < 0) {
+                firstSeen = Seconds();
+                firstFrame = f;
+            }
+            if (f == mt::test::kMarkerClipFrames - 1) {
+                lastSeen = Seconds();
+                break;
+            }
+        }
+        Pump();
+    }
+    const double rate = lastSeen > firstSeen ? (mt::test::kMarkerClipFrames - 1 - firstFrame) /
+                                                   (lastSeen - firstSeen) : 0;
+    const long skipped = mt::test::kMarkerClipFrames - firstFrame - static_cast<long>(seen.size());
+
+    std::printf("%s (%dx%d, fitted %dx%d), ratios to the frame period (33.3 ms):\n", clip.file, clip.width,
+                clip.height, clip.fittedWidth, clip.fittedHeight);
+    std::printf("  open to first frame on screen  %7.1f ms  ratio %6.2f\n", open * 1e3, open / period);
+    std::printf("  +1 click to frame on screen    %7.1f ms  ratio %6.2f (target 1; worst %.2f)\n",
+                Median(forward) * 1e3, Median(forward) / period,
+                forward.empty() ? -1 : *std::max_element(forward.begin(), forward.end()) / period);
+    std::printf("  -1 click to frame on screen    %7.1f ms  ratio %6.2f (target 1; worst %.2f)\n",
+                Median(back) * 1e3, Median(back) / period,
+                back.empty() ? -1 : *std::max_element(back.begin(), back.end()) / period);
+    std::printf("  seek to frame on screen        %7.1f ms  ratio %6.2f (target 5 at 1080p; worst %.2f)\n",
+                Median(seeks) * 1e3, Median(seeks) / period,
+                seeks.empty() ? -1 : *std::max_element(seeks.begin(), seeks.end()) / period);
+    std::printf("  play: %.2f frames/s, ratio %.3f to the clip's 30; %ld of %ld frames never shown (%.1f%%)\n", rate,
+                rate / 30, skipped, mt::test::kMarkerClipFrames - firstFrame,
+                100.0 * skipped / (mt::test::kMarkerClipFrames - firstFrame));
+    std::printf("  peak memory: %.1f MB over the program's start (target below 150)\n", peakMB - startMB);
+    if (missed) std::printf("  %d steps or seeks never showed their frame\n", missed);
+    return missed == 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace mt;
+    Application.Initialize();
+    Application.SetTitle(L"Movetrail");
+    TForm1 form;
+    form.Show();
+    Pump();
+    const double startMB = PrivateMB();
+    std::vector<const char*> names;
+    for (int i = 1; i < argc; ++i) names.push_back(argv[i]);
+    if (names.empty()) names = {"marker-h264.mp4", "marker-1080p.mp4"};
+    bool ok = true;
+    for (const char* name : names) {
+        const MarkerClip* clip = nullptr;
+        for (const MarkerClip& c : test::kMarkerClips)
+            if (std::strcmp(c.file, name) == 0) clip = &c;
+        if (!clip) {
+            std::printf("%s: not a marker clip\n", name);
+            ok = false;
+            continue;
+        }
+        ok = Measure(form, *clip, startMB) && ok;
+    }
+    return ok ? 0 : 1;
+}
