@@ -1,6 +1,7 @@
 #include "video/clip_header.h"
 
 #include <cstring>
+#include <initializer_list>
 
 namespace mt {
 namespace {
@@ -11,7 +12,36 @@ std::uint32_t Le32(const std::uint8_t* p) {
     return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
 }
 
+std::uint32_t Be32(const std::uint8_t* p) {
+    return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | std::uint32_t{p[3]};
+}
+
 }  // namespace
+
+bool ReadMediaBox(const std::uint8_t* bytes, std::size_t size, MediaBox& box) {
+    if (size < 8) return false;
+    std::memcpy(box.type, bytes + 4, 4);
+    box.length = Be32(bytes);
+    if (box.length == 1) {
+        if (size < 16) return false;
+        box.length = std::uint64_t{Be32(bytes + 8)} << 32 | Be32(bytes + 12);
+        return box.length >= 16;
+    }
+    return box.length == 0 || box.length >= 8;
+}
+
+void ReadMovieBox(const std::uint8_t* moov, std::size_t size, ClipHeader& header) {
+    // A "pasp" box is 16 bytes: length, type, horizontal and vertical spacing.
+    for (std::size_t i = 4; i + 12 <= size; ++i) {
+        if (!Is(moov + i, "pasp") || Be32(moov + i - 4) != 16) continue;
+        const std::uint32_t width = Be32(moov + i + 4), height = Be32(moov + i + 8);
+        if (width && height) {
+            header.pixelWidth = width;
+            header.pixelHeight = height;
+        }
+        return;
+    }
+}
 
 ClipHeader ReadClipHeader(const std::uint8_t* bytes, std::size_t size) {
     ClipHeader h;
@@ -20,6 +50,8 @@ ClipHeader ReadClipHeader(const std::uint8_t* bytes, std::size_t size) {
         h.mpegStream = true;
         return h;
     }
+    for (const char* type : {"ftyp", "moov", "mdat", "wide", "free"})
+        if (Is(bytes + 4, type)) h.isoMedia = true;
     if (!Is(bytes, "RIFF") || !Is(bytes + 8, "AVI ")) return h;
     // The first video stream header ("strh" of type "vids") and its format ("strf",
     // a BITMAPINFOHEADER whose biCompression is at byte 16).

@@ -9,6 +9,7 @@
 #include <mfreadwrite.h>
 
 #include <algorithm>
+#include <cstring>
 #include <list>
 #include <map>
 #include <optional>
@@ -130,10 +131,13 @@ public:
         double width = layout_.width;
         auto ratio = Uint64Of(current_.get(), MF_MT_PIXEL_ASPECT_RATIO);
         if (!ratio) ratio = Uint64Of(native_.get(), MF_MT_PIXEL_ASPECT_RATIO);
-        if (ratio) {
-            const auto num = static_cast<UINT32>(*ratio >> 32), den = static_cast<UINT32>(*ratio);
-            if (num && den) width = width * num / den;
+        UINT32 num = ratio ? static_cast<UINT32>(*ratio >> 32) : 0, den = ratio ? static_cast<UINT32>(*ratio) : 0;
+        // Wine's reader gives none (or square pixels) whatever the file says.
+        if ((!num || !den || num == den) && header_.pixelWidth && header_.pixelHeight) {
+            num = header_.pixelWidth;
+            den = header_.pixelHeight;
         }
+        if (num && den) width = width * num / den;
         return {std::max(1, static_cast<int>(width + 0.5)), layout_.height};
     }
     double FramesPerSecond() const {
@@ -345,7 +349,31 @@ ClipHeader ReadHeaderOf(const std::wstring& path) {
     std::vector<std::uint8_t> head(64 * 1024);
     DWORD got = 0;
     if (!file.valid() || !::ReadFile(file.get(), head.data(), static_cast<DWORD>(head.size()), &got, nullptr)) return {};
-    return ReadClipHeader(head.data(), got);
+    ClipHeader header = ReadClipHeader(head.data(), got);
+    if (!header.isoMedia) return header;
+    // The movie box, wherever it is among the top-level boxes (phones write it last).
+    constexpr std::uint64_t kLargestMovieBox = 16u << 20;
+    std::uint64_t at = 0;
+    for (int boxes = 0; boxes < 64; ++boxes) {
+        LARGE_INTEGER to;
+        to.QuadPart = static_cast<LONGLONG>(at);
+        std::uint8_t start[16];
+        if (!::SetFilePointerEx(file.get(), to, nullptr, FILE_BEGIN) ||
+            !::ReadFile(file.get(), start, sizeof start, &got, nullptr))
+            break;
+        MediaBox box;
+        if (!ReadMediaBox(start, got, box) || box.length == 0) break;
+        if (std::memcmp(box.type, "moov", 4) == 0) {
+            if (box.length > kLargestMovieBox) break;
+            std::vector<std::uint8_t> moov(static_cast<std::size_t>(box.length));
+            if (::SetFilePointerEx(file.get(), to, nullptr, FILE_BEGIN) &&
+                ::ReadFile(file.get(), moov.data(), static_cast<DWORD>(moov.size()), &got, nullptr))
+                ReadMovieBox(moov.data(), got, header);
+            break;
+        }
+        at += box.length;
+    }
+    return header;
 }
 
 }  // namespace

@@ -43,6 +43,7 @@ inline constexpr MarkerClip kMarkerClips[] = {
     {"marker-xvid.avi", 400, 300, 320, 240, 4, 40, 16, 100},  // MPEG-4 part 2, B-frames
     {"marker.mpg", 400, 300, 320, 240, 4, 40, 16, 100},       // MPEG-1 system stream
     {"marker-vfr.mp4", 400, 300, 320, 240, 4, 40, 16, 100},    // frames 45-89 at 15 fps
+    {"marker-sar.mp4", 200, 300, 320, 240, 2, 40, 8, 100},     // pixels 2:1, shown at 400x300
     {"marker-1080p.mp4", 1920, 1080, 320, 180, 18, 180, 96, 420},  // BT.709, key frame every 60
 };
 
