@@ -15,7 +15,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
         mt::Application.SetTitle(L"Movetrail");
         auto form = std::make_unique<mt::TForm1>();
         form->Show(showCommand);
-        if (std::wstring file = mt::CommandLineFile(); !file.empty()) mt::Guarded([&] { form->OpenFile(file); });
+        if (std::wstring file = mt::CommandLineFile(); !file.empty()) {
+            // Drawn first: opening a long clip takes a while.
+            ::RedrawWindow(form->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+            mt::Guarded([&] { form->OpenFile(file); });
+        }
         exitCode = mt::Application.Run();
         form.reset();
     });

@@ -68,6 +68,19 @@ private:
     void WindowDetached(HWND wnd) noexcept override;
 };
 
+// The hourglass while something long runs on the window's thread (opening a
+// clip indexes it); the cursor before it comes back after.
+class WaitCursor {
+public:
+    WaitCursor() noexcept : old_(::SetCursor(::LoadCursorW(nullptr, IDC_WAIT))) {}
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+    ~WaitCursor() { ::SetCursor(old_); }
+
+private:
+    HCURSOR old_;
+};
+
 // A control that reports mouse presses, moves and releases. The left button
 // captures the mouse until it is released; the other buttons do not.
 class TMouseControl : public TControl {

@@ -18,6 +18,7 @@ void TForm1::Button6Click() {
 void TForm1::OpenVideo(const std::string& fileName) {
     if (!FileExists(fileName)) return;
     try {
+        WaitCursor wait;
         MediaPlayer1->FileName = fileName;
         MediaPlayer1->OpenDevice();
     } catch (...) {
