@@ -10,7 +10,9 @@
 #include "base/application.h"
 #include "base/handles.h"
 #include "base/text.h"
+#include "base/file_exists.h"
 #include "common/form_fixture.h"
+#include "common/marker_clips.h"
 #include "common/media.h"
 #include "common/pump.h"
 #include "imagefiles/picture_files.h"
@@ -66,6 +68,18 @@ TEST_F(Desktop, AClipDroppedOnTheVideoPaneOpensAndTheVideoDialogOffersItNextTime
     ASSERT_TRUE(WaitForVideo());
     EXPECT_EQ(form->Panel2->Width(), 160);
     EXPECT_EQ(form->OpenDialog1->FileName, path);
+}
+
+TEST_F(Desktop, EachPhoneAndCameraClipDroppedOpensFittedAndCountsFrames) {
+    for (const MarkerClip& marker : kMarkerClips) {
+        if (!FileExists(marker.Path())) continue;  // not made at build time
+        FrameCountText.clear();
+        Drop(kOnVideoPane, {Wide(marker.Path())});
+        EXPECT_TRUE(PumpUntil([&] { return FrameCountText == L"00090"; }, 60000)) << marker.file;
+        EXPECT_EQ(form->Panel1->Width(), marker.fittedWidth) << marker.file;
+        EXPECT_EQ(form->Panel1->Height(), marker.fittedHeight) << marker.file;
+        EXPECT_EQ(form->OpenDialog1->FileName, marker.Path());
+    }
 }
 
 TEST_F(Desktop, APictureDroppedOnTheStillImagePaneLoadsAndLeavesTheCaption) {
