@@ -44,7 +44,9 @@ void PressKeys(std::initializer_list<WORD> keys) {
 
 std::wstring WindowText(HWND wnd) {
     wchar_t buf[1024] = {};
-    ::SendMessageW(wnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buf));
+    DWORD_PTR got = 0;
+    if (!wnd || !::SendMessageTimeoutW(wnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buf), SMTO_NORMAL, 5000, &got))
+        return L"";
     return buf;
 }
 

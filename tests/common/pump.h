@@ -19,7 +19,7 @@ void Pump();
 // message loop, which routes them as the running program does.
 void PressKeys(std::initializer_list<WORD> keys);
 
-// The text of a window (WM_GETTEXT).
+// The text of a window (WM_GETTEXT); empty when it does not answer.
 std::wstring WindowText(HWND wnd);
 std::wstring ClassName(HWND wnd);
 // The child windows of a window (all levels).
