@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "common/pump.h"
 
 namespace mt::test {
 
