@@ -66,7 +66,7 @@ public:
     // notes it in view and runs the script on it. A window still open 3 s after
     // the script is cancelled, any dialog over it closed first (counted in
     // strays), so that the run showing it always returns.
-    DialogDriver(DialogMatch match, DialogScript script = Pressing(IDOK), DWORD timeoutMs = 20000,
+    DialogDriver(DialogMatch match, DialogScript script = Pressing(IDOK), DWORD timeoutMs = 60000,
                  DWORD threadId = ::GetCurrentThreadId());
     DialogDriver(const DialogDriver&) = delete;
     DialogDriver& operator=(const DialogDriver&) = delete;

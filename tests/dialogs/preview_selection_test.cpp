@@ -168,7 +168,7 @@ TEST_F(PreviewSelection, UndecodableJpegShowsItsSizeAndReportsTheFailureOnceWhen
     DialogRun run = RunDialog([&] { return form->OpenPictureDialog1->Execute(form->Handle()); }, [&](HWND dialog) {
         DWORD thread = ::GetWindowThreadProcessId(dialog, nullptr);
         {
-            DialogDriver box(L"Movetrail", Pressing(IDOK), 20000, thread);
+            DialogDriver box(L"Movetrail", Pressing(IDOK), 60000, thread);
             shown = Select(dialog, L"broken.jpg");
             box.Wait();
             boxTexts = box.view.texts;
