@@ -12,7 +12,7 @@
 #include "base/application.h"
 #include "base/text.h"
 #include "bench/bench_clock.h"
-#include "common/file_dialog_driver.h"
+#include "common/dialog_driver.h"
 #include "common/media.h"
 
 namespace {
@@ -50,7 +50,7 @@ int main() {
     test::MediaFolder folder;
     std::string path = folder.WriteClip("ball30.avi", clip);
     {
-        test::FileDialogDriver driver(AnsiToWide(path));
+        test::DialogDriver driver(test::FileDialog(), test::Typing(AnsiToWide(path)));
         form.Button6Click();
         if (!driver.Wait() || !form.MediaPlayer1->DeviceOpen()) {
             std::printf("FAILED: the clip did not load\n");

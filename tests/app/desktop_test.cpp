@@ -14,7 +14,7 @@
 #include "common/form_fixture.h"
 #include "common/marker_clips.h"
 #include "common/media.h"
-#include "common/pump.h"
+#include "common/dialog_driver.h"
 #include "imagefiles/picture_files.h"
 
 namespace mt::test {
@@ -102,7 +102,7 @@ TEST_F(Desktop, OfSeveralDroppedFilesOnlyTheFirstOpens) {
 TEST_F(Desktop, ADroppedFolderIsIgnored) {
     const std::string sub = folder.File("clips.avi");
     ASSERT_TRUE(::CreateDirectoryA(sub.c_str(), nullptr));
-    DialogWatcher message(L"Movetrail", IDOK, 3000);
+    DialogDriver message(L"Movetrail", Pressing(IDOK), 3000);
     Drop(kOnVideoPane, {Wide(sub)});
     Pump();  // a message would show while the drop is handled
     EXPECT_FALSE(message.Wait()) << "a message for a folder";
@@ -159,10 +159,10 @@ TEST_F(Desktop, RightLeftAndHomeStepTheVideoWithTheFocusOnAButton) {
 TEST_F(Desktop, WithNoVideoTheKeysReportTheMissingDeviceAsTheButtonsDo) {
     ::SetFocus(form->Button2->Handle());
     for (WORD key : {VK_RIGHT, VK_LEFT, VK_HOME}) {
-        DialogWatcher report(L"Movetrail");
+        DialogDriver report(L"Movetrail");
         Key(key);
         ASSERT_TRUE(report.Wait()) << "no report for key " << key;
-        EXPECT_NE(std::find(report.texts.begin(), report.texts.end(), L"MCI デバイスがありません."), report.texts.end());
+        EXPECT_TRUE(report.view.Shows(L"MCI デバイスがありません."));
     }
 }
 

@@ -1,25 +1,19 @@
 // What the user sees when a handler fails.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-
 #include "base/errors.h"
 #include "base/failure.h"
 #include "common/form_fixture.h"
-#include "common/pump.h"
+#include "common/dialog_driver.h"
 
 using namespace mt;
 using namespace mt::test;
 
 namespace {
 
-bool Contains(const std::vector<std::wstring>& texts, const std::wstring& text) {
-    return std::find(texts.begin(), texts.end(), text) != texts.end();
-}
-
-bool HasIconStatic(const DialogWatcher& w) {
-    for (size_t i = 0; i < w.classes.size(); ++i)
-        if (_wcsicmp(w.classes[i].c_str(), L"Static") == 0 && (w.styles[i] & SS_TYPEMASK) == SS_ICON) return true;
+bool HasIconStatic(const DialogView& v) {
+    for (size_t i = 0; i < v.classes.size(); ++i)
+        if (_wcsicmp(v.classes[i].c_str(), L"Static") == 0 && (v.styles[i] & SS_TYPEMASK) == SS_ICON) return true;
     return false;
 }
 
@@ -29,12 +23,12 @@ using FailureHandler = FormTest;
 
 TEST_F(FailureHandler, ReportsAFailedClickInAStopBoxCaptionedWithTheTitleAndAddsAFullStop) {
     form->Button7->OnClick = [] { throw EPrinter(L"現在印刷中です"); };
-    DialogWatcher box(L"Movetrail");
+    DialogDriver box(L"Movetrail");
     ::SendMessageW(form->Button7->Handle(), BM_CLICK, 0, 0);
     ASSERT_TRUE(box.Wait());
-    EXPECT_TRUE(Contains(box.texts, L"現在印刷中です.")) << "message box did not show the failure";
-    EXPECT_TRUE(Contains(box.texts, L"OK"));
-    EXPECT_TRUE(HasIconStatic(box)) << "the stop icon is missing";
+    EXPECT_TRUE(box.view.Shows(L"現在印刷中です.")) << "message box did not show the failure";
+    EXPECT_TRUE(box.view.Shows(L"OK"));
+    EXPECT_TRUE(HasIconStatic(box.view)) << "the stop icon is missing";
     // The window carries on.
     EXPECT_TRUE(::IsWindow(form->Handle()));
 }
@@ -44,17 +38,17 @@ TEST_F(FailureHandler, CancelsAMouseCaptureBeforeReporting) {
     ASSERT_EQ(::GetCapture(), form->Panel1->Handle());
     HWND captureDuringReport = reinterpret_cast<HWND>(1);
     form->Button8->OnClick = [] { throw EInvalidGraphic(L"ビットマップイメージが不正です"); };
-    DialogWatcher box(L"Movetrail");
+    DialogDriver box(L"Movetrail");
     ::PostMessageW(form->Button8->Handle(), BM_CLICK, 0, 0);
     ASSERT_TRUE(box.Wait());
     captureDuringReport = ::GetCapture();
     EXPECT_EQ(captureDuringReport, nullptr);
-    EXPECT_TRUE(Contains(box.texts, L"ビットマップイメージが不正です."));
+    EXPECT_TRUE(box.view.Shows(L"ビットマップイメージが不正です."));
 }
 
 TEST_F(FailureHandler, ASilentAbortShowsNothing) {
     form->Button9->OnClick = [] { throw EAbort(); };
-    DialogWatcher box(L"Movetrail", IDOK, 1500);
+    DialogDriver box(L"Movetrail", Pressing(IDOK), 1500);
     ::SendMessageW(form->Button9->Handle(), BM_CLICK, 0, 0);
     EXPECT_FALSE(box.Wait());
 }

@@ -5,38 +5,38 @@
 
 #include "base/application.h"
 #include "base/messages.h"
-#include "common/pump.h"
+#include "common/dialog_driver.h"
 
 using namespace mt;
 using namespace mt::test;
 
 TEST(PlainMessage, ShowsTheTextWithOneOkButtonAndNoIconCentredOnTheScreen) {
-    DialogWatcher box(L"Movetrail");
+    DialogDriver box(L"Movetrail");
     ShowMessage(L"そのファイルは開けません");
     ASSERT_TRUE(box.Wait());
     int buttons = 0;
     bool text = false;
-    for (size_t i = 0; i < box.classes.size(); ++i) {
-        if (_wcsicmp(box.classes[i].c_str(), L"Button") == 0) {
+    for (size_t i = 0; i < box.view.classes.size(); ++i) {
+        if (_wcsicmp(box.view.classes[i].c_str(), L"Button") == 0) {
             ++buttons;
-            EXPECT_EQ(box.texts[i], L"OK");
-            EXPECT_EQ(box.styles[i] & 0x0F, BS_DEFPUSHBUTTON);
+            EXPECT_EQ(box.view.texts[i], L"OK");
+            EXPECT_EQ(box.view.styles[i] & 0x0F, BS_DEFPUSHBUTTON);
         }
-        if (_wcsicmp(box.classes[i].c_str(), L"Static") == 0) {
-            EXPECT_NE(box.styles[i] & SS_TYPEMASK, SS_ICON);
-            text = text || box.texts[i] == L"そのファイルは開けません";
+        if (_wcsicmp(box.view.classes[i].c_str(), L"Static") == 0) {
+            EXPECT_NE(box.view.styles[i] & SS_TYPEMASK, SS_ICON);
+            text = text || box.view.texts[i] == L"そのファイルは開けません";
         }
     }
     EXPECT_EQ(buttons, 1);
     EXPECT_TRUE(text);
-    int cx = (box.dialogRect.left + box.dialogRect.right) / 2;
-    int cy = (box.dialogRect.top + box.dialogRect.bottom) / 2;
+    int cx = (box.view.rect.left + box.view.rect.right) / 2;
+    int cy = (box.view.rect.top + box.view.rect.bottom) / 2;
     EXPECT_NEAR(cx, ::GetSystemMetrics(SM_CXSCREEN) / 2, 1);
     EXPECT_NEAR(cy, ::GetSystemMetrics(SM_CYSCREEN) / 2, 1);
 }
 
 TEST(PlainMessage, EscapeClosesItLikeOk) {
-    DialogWatcher box(L"Movetrail", IDCANCEL);
+    DialogDriver box(L"Movetrail", Pressing(IDCANCEL));
     ShowMessage(L"タイマーを取得できません");
     EXPECT_TRUE(box.Wait());
 }
@@ -44,11 +44,11 @@ TEST(PlainMessage, EscapeClosesItLikeOk) {
 TEST(PlainMessage, LongTextIsWrappedToHalfTheScreenWidth) {
     std::wstring longText;
     for (int i = 0; i < 40; ++i) longText += L"長い説明文です ";
-    DialogWatcher box(L"Movetrail");
+    DialogDriver box(L"Movetrail");
     ShowMessage(longText);
     ASSERT_TRUE(box.Wait());
-    int width = box.dialogRect.right - box.dialogRect.left;
-    int height = box.dialogRect.bottom - box.dialogRect.top;
+    int width = box.view.rect.right - box.view.rect.left;
+    int height = box.view.rect.bottom - box.view.rect.top;
     EXPECT_LE(width, ::GetSystemMetrics(SM_CXSCREEN) / 2 + 60);
     EXPECT_GT(width, ::GetSystemMetrics(SM_CXSCREEN) / 4);
     EXPECT_GT(height, 100) << "the text should take several lines";

@@ -1,7 +1,6 @@
 #include "common/program_session.h"
 
 #define PSAPI_VERSION 2
-#include <dlgs.h>
 #include <psapi.h>
 
 #include <winternl.h>
@@ -9,43 +8,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "common/pump.h"
-
 namespace mt::test {
-namespace {
-
-struct Search {
-    DWORD pid;
-    const std::function<bool(HWND)>* pred;
-    HWND skip;
-    HWND found = nullptr;
-};
-
-BOOL CALLBACK FindTopLevel(HWND wnd, LPARAM lp) {
-    auto* s = reinterpret_cast<Search*>(lp);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(wnd, &pid);
-    if (pid == s->pid && wnd != s->skip && ::IsWindowVisible(wnd) && (*s->pred)(wnd)) {
-        s->found = wnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-HWND FindOf(DWORD pid, HWND skip, const std::function<bool(HWND)>& pred) {
-    Search s{pid, &pred, skip};
-    ::EnumWindows(&FindTopLevel, reinterpret_cast<LPARAM>(&s));
-    return s.found;
-}
-
-bool IsDialog(HWND wnd) { return ClassName(wnd) == L"#32770"; }
-
-HWND NameBox(HWND dlg) {
-    HWND box = ::GetDlgItem(dlg, cmb13);
-    return box ? box : ::GetDlgItem(dlg, edt1);
-}
-
-}  // namespace
 
 std::wstring BuildFolder() {
     wchar_t self[MAX_PATH];
@@ -61,14 +24,12 @@ ProgramSession::ProgramSession(const std::wstring& exe, const std::wstring& argu
     std::wstring cmd = L"\"" + exe + L"\"";
     if (!arguments.empty()) cmd += L" " + arguments;
     if (!::CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi_)) return;
-    const std::function<bool(HWND)> isForm = [](HWND w) { return ClassName(w) == L"TForm1"; };
-    PumpUntil([&] { return (main_ = FindOf(pi_.dwProcessId, nullptr, isForm)) != nullptr; }, 60000);
+    main_ = WaitShown(DialogMatch(L"", nullptr, L"TForm1"), 60000);
 }
 
 ProgramSession::ProgramSession(InThisProcess, DWORD ms) : inThisProcess_(true) {
     pi_.dwProcessId = ::GetCurrentProcessId();
-    const std::function<bool(HWND)> isForm = [](HWND w) { return ClassName(w) == L"TForm1"; };
-    PumpUntil([&] { return (main_ = FindOf(pi_.dwProcessId, nullptr, isForm)) != nullptr; }, ms);
+    main_ = WaitShown(DialogMatch(L"", nullptr, L"TForm1"), ms);
 }
 
 ProgramSession::~ProgramSession() {
@@ -118,14 +79,6 @@ void ProgramSession::Mouse(HWND wnd, UINT msg, WPARAM keys, int x, int y) const 
     ::PostMessageW(wnd, msg, keys, MAKELPARAM(static_cast<WORD>(x), static_cast<WORD>(y)));
 }
 
-std::wstring ProgramSession::Text(HWND wnd) {
-    wchar_t buf[1024] = {};
-    DWORD_PTR got = 0;
-    if (!wnd || !::SendMessageTimeoutW(wnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buf), SMTO_NORMAL, 5000, &got))
-        return L"";
-    return buf;
-}
-
 bool ProgramSession::WaitText(HWND wnd, const std::function<bool(const std::wstring&)>& cond, DWORD ms) {
     return PumpUntil([&] { return cond(Text(wnd)); }, ms);
 }
@@ -140,41 +93,32 @@ SIZE ProgramSession::ClientSize(HWND wnd) {
     return {r.right, r.bottom};
 }
 
+HWND ProgramSession::WaitShown(const DialogMatch& match, DWORD ms) const {
+    std::vector<HWND> found;
+    PumpUntil([&] { return !(found = ShownWindows(match, pi_.dwProcessId)).empty(); }, ms);
+    return found.empty() ? nullptr : found.front();
+}
+
 HWND ProgramSession::WaitDialog(const std::function<bool(HWND)>& pred, DWORD ms) const {
-    HWND found = nullptr;
-    const std::function<bool(HWND)> match = [&](HWND w) { return IsDialog(w) && pred(w); };
-    PumpUntil([&] { return (found = FindOf(pi_.dwProcessId, main_, match)) != nullptr; }, ms);
-    return found;
+    return WaitShown(DialogMatch(L"", pred), ms);
 }
 
-HWND ProgramSession::WaitFileDialog(DWORD ms) const {
-    return WaitDialog([](HWND w) { return ::GetDlgItem(w, cmb1) && NameBox(w); }, ms);
-}
+HWND ProgramSession::WaitFileDialog(DWORD ms) const { return WaitShown(FileDialog(), ms); }
 
-bool ProgramSession::Press(HWND dialog, int id, DWORD ms) const {
-    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+bool ProgramSession::Answer(HWND dialog, const DialogScript& script, DWORD ms) const {
+    script(dialog);
     return PumpUntil([&] { return !::IsWindow(dialog) || !::IsWindowVisible(dialog); }, ms);
 }
 
+bool ProgramSession::Press(HWND dialog, int id, DWORD ms) const { return Answer(dialog, Pressing(id), ms); }
+
 bool ProgramSession::AnswerFileDialog(HWND dialog, const std::wstring& name) const {
-    DWORD_PTR got = 0;
-    if (!::SendMessageTimeoutW(NameBox(dialog), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()), SMTO_NORMAL,
-                               5000, &got))
-        return false;
-    return Press(dialog, IDOK);
+    return Answer(dialog, Typing(name), 20000);
 }
 
 std::wstring ProgramSession::OpenDialogs() const {
     std::wstring out;
-    const std::function<bool(HWND)> any = [&](HWND w) {
-        if (IsDialog(w)) {
-            out += L"[" + Text(w) + L":";
-            for (HWND c : Descendants(w)) out += L" " + Text(c);
-            out += L"]";
-        }
-        return false;
-    };
-    FindOf(pi_.dwProcessId, main_, any);
+    for (HWND dialog : ShownWindows(DialogMatch(), pi_.dwProcessId)) out += Describe(dialog);
     return out;
 }
 

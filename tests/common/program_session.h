@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "common/dialog_driver.h"
+
 namespace mt::test {
 
 // The folder of the running test program's build (the parent of tests\).
@@ -48,7 +50,7 @@ public:
     void Mouse(HWND wnd, UINT msg, WPARAM keys, int x, int y) const;
 
     // The text of a window of the program; empty when it does not answer.
-    static std::wstring Text(HWND wnd);
+    static std::wstring Text(HWND wnd) { return WindowText(wnd); }
     // Waits until a window's text satisfies cond (bounded); false on time-out.
     static bool WaitText(HWND wnd, const std::function<bool(const std::wstring&)>& cond, DWORD ms = 10000);
     static bool WaitText(HWND wnd, const std::wstring& expected, DWORD ms = 10000);
@@ -78,6 +80,8 @@ public:
     SIZE_T PrivateBytes() const;
 
 private:
+    HWND WaitShown(const DialogMatch& match, DWORD ms) const;
+    bool Answer(HWND dialog, const DialogScript& script, DWORD ms) const;
     PROCESS_INFORMATION pi_{};
     HWND main_ = nullptr;
     bool inThisProcess_ = false;

@@ -44,7 +44,9 @@ void PressKeys(std::initializer_list<WORD> keys) {
 
 std::wstring WindowText(HWND wnd) {
     wchar_t buf[1024] = {};
-    ::SendMessageW(wnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buf));
+    DWORD_PTR got = 0;
+    if (!wnd || !::SendMessageTimeoutW(wnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buf), SMTO_NORMAL, 5000, &got))
+        return L"";
     return buf;
 }
 
@@ -65,48 +67,6 @@ std::vector<HWND> Descendants(HWND parent) {
     std::vector<HWND> out;
     ::EnumChildWindows(parent, &Collect, reinterpret_cast<LPARAM>(&out));
     return out;
-}
-
-DialogWatcher::DialogWatcher(std::wstring caption, int buttonId, DWORD timeoutMs)
-    : caption_(std::move(caption)), buttonId_(buttonId), timeoutMs_(timeoutMs) {
-    thread_ = ::CreateThread(nullptr, 0, &DialogWatcher::Run, this, 0, nullptr);
-}
-
-DialogWatcher::~DialogWatcher() { Wait(); }
-
-bool DialogWatcher::Wait() {
-    if (thread_) {
-        // Keep this thread's windows alive while the watcher works.
-        while (::MsgWaitForMultipleObjects(1, &thread_, FALSE, 50, QS_ALLINPUT) != WAIT_OBJECT_0) Pump();
-        ::CloseHandle(thread_);
-        thread_ = nullptr;
-    }
-    return seen_;
-}
-
-DWORD WINAPI DialogWatcher::Run(void* p) {
-    auto* self = static_cast<DialogWatcher*>(p);
-    DWORD start = ::GetTickCount();
-    while (::GetTickCount() - start < self->timeoutMs_) {
-        HWND dlg = ::FindWindowW(L"#32770", self->caption_.c_str());
-        if (dlg && ::IsWindowVisible(dlg)) {
-            ::Sleep(100);  // let the dialog finish initialising
-            self->dialog = dlg;
-            ::GetWindowRect(dlg, &self->dialogRect);
-            self->style = ::GetWindowLongW(dlg, GWL_STYLE);
-            for (HWND child : Descendants(dlg)) {
-                self->texts.push_back(WindowText(child));
-                self->classes.push_back(ClassName(child));
-                self->styles.push_back(::GetWindowLongW(child, GWL_STYLE));
-            }
-            self->seen_ = true;
-            ::PostMessageW(dlg, WM_COMMAND, MAKEWPARAM(self->buttonId_, BN_CLICKED),
-                           reinterpret_cast<LPARAM>(::GetDlgItem(dlg, self->buttonId_)));
-            return 0;
-        }
-        ::Sleep(20);
-    }
-    return 0;
 }
 
 }  // namespace mt::test

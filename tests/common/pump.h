@@ -19,36 +19,10 @@ void Pump();
 // message loop, which routes them as the running program does.
 void PressKeys(std::initializer_list<WORD> keys);
 
-// The text of a window (WM_GETTEXT).
+// The text of a window (WM_GETTEXT); empty when it does not answer.
 std::wstring WindowText(HWND wnd);
 std::wstring ClassName(HWND wnd);
 // The child windows of a window (all levels).
 std::vector<HWND> Descendants(HWND parent);
-
-// Watches for a top-level dialog with the given caption (from another thread),
-// reads the texts of its children and presses its button with the given id.
-class DialogWatcher {
-public:
-    DialogWatcher(std::wstring caption, int buttonId = IDOK, DWORD timeoutMs = 60000);
-    DialogWatcher(const DialogWatcher&) = delete;
-    DialogWatcher& operator=(const DialogWatcher&) = delete;
-    ~DialogWatcher();
-    // Waits for the watching thread; true when a dialog was seen and dismissed.
-    bool Wait();
-    std::vector<std::wstring> texts;   // texts of the dialog's children
-    std::vector<std::wstring> classes; // their classes, in the same order
-    std::vector<LONG> styles;          // their styles, in the same order
-    HWND dialog = nullptr;
-    RECT dialogRect{};
-    LONG style = 0;
-
-private:
-    static DWORD WINAPI Run(void* self);
-    std::wstring caption_;
-    int buttonId_;
-    DWORD timeoutMs_;
-    HANDLE thread_ = nullptr;
-    bool seen_ = false;
-};
 
 }  // namespace mt::test

@@ -5,8 +5,6 @@
 #include <dlgs.h>
 
 #include "base/text.h"
-#include "common/file_dialog_driver.h"
-#include "common/pump.h"
 #include "dialog_session.h"
 
 namespace mt::test {
@@ -19,7 +17,7 @@ TEST_F(PictureDialogRuns, SecondRunPrefillsTheFullPathChosenFirst) {
     std::string path = Path("chosen.bmp");
     auto& dialog = *form->OpenPictureDialog1;
     {
-        FileDialogDriver driver(AnsiToWide(path));
+        DialogDriver driver(FileDialog(), Typing(AnsiToWide(path)));
         ASSERT_TRUE(dialog.Execute(form->Handle()));
         ASSERT_TRUE(driver.Wait());
     }
@@ -32,7 +30,7 @@ TEST_F(PictureDialogRuns, SecondRunPrefillsTheFullPathChosenFirst) {
         char buffer[MAX_PATH * 2] = {};
         ::SendMessageA(d, CDM_GETFILEPATH, sizeof buffer, reinterpret_cast<LPARAM>(buffer));
         current = buffer;
-        box = WindowText(::GetDlgItem(d, cmb13) ? ::GetDlgItem(d, cmb13) : ::GetDlgItem(d, edt1));
+        box = WindowText(NameBox(d));
     });
     EXPECT_FALSE(again.result);
     EXPECT_EQ(_stricmp(current.c_str(), path.c_str()), 0) << current;
@@ -44,8 +42,7 @@ TEST_F(PictureDialogRuns, SaveDialogReturnsAtOnceForAnExistingName) {
     WriteBmp(Path("exists.bmp"), 8, 8, 0xFF0000, 0xFF0000);
     std::string path = Path("exists.bmp");
     auto& dialog = *form->SavePictureDialog1;
-    DialogRun run = RunDialog([&] { return dialog.Execute(form->Handle()); },
-                              [&](HWND d) { TypeAndConfirm(d, AnsiToWide(path)); });
+    DialogRun run = RunDialog([&] { return dialog.Execute(form->Handle()); }, Typing(AnsiToWide(path)));
     EXPECT_TRUE(run.result);
     EXPECT_EQ(run.strayBoxes, 0) << "an overwrite question was asked";
     EXPECT_EQ(_stricmp(dialog.FileName.c_str(), path.c_str()), 0) << dialog.FileName;

@@ -6,78 +6,18 @@
 #include "base/bitmap.h"
 #include "base/handles.h"
 #include "base/text.h"
-#include "common/file_dialog_driver.h"
 #include "common/media.h"
-#include "common/pump.h"
 #include "imagefiles/jpeg_image.h"
 
 namespace mt::test {
-namespace {
-
-struct Session {
-    DWORD threadId;
-    const std::function<void(HWND)>* script;
-    DialogRun* run;
-};
-
-HWND FileList(HWND dialog) { return FindDescendant(dialog, L"SysListView32"); }
-
-// Message boxes (or any other dialog) of the thread besides the file dialog.
-struct StraySearch {
-    DWORD threadId;
-    HWND fileDialog;
-    std::vector<HWND> found;
-};
-BOOL CALLBACK FindStray(HWND wnd, LPARAM lp) {
-    auto* s = reinterpret_cast<StraySearch*>(lp);
-    if (wnd != s->fileDialog && ::IsWindowVisible(wnd) && ClassName(wnd) == L"#32770") s->found.push_back(wnd);
-    return TRUE;
-}
-
-DWORD WINAPI RunScript(void* p) {
-    auto* s = static_cast<Session*>(p);
-    HWND dialog = nullptr;
-    if (!WaitUntil([&] { return (dialog = FindFileDialog(s->threadId)) != nullptr; }, 20000)) return 0;
-    s->run->seen = true;
-    // The list is filled once the dialog has initialised.
-    WaitUntil([&] {
-        HWND list = FileList(dialog);
-        return list && ::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0) > 0;
-    }, 10000);
-    (*s->script)(dialog);
-    // Whatever the script left open is closed, so the run always returns.
-    if (!WaitUntil([&] { return !::IsWindow(dialog); }, 3000)) {
-        StraySearch stray{s->threadId, dialog};
-        ::EnumThreadWindows(s->threadId, &FindStray, reinterpret_cast<LPARAM>(&stray));
-        for (HWND box : stray.found) {
-            ++s->run->strayBoxes;
-            ::PostMessageW(box, WM_COMMAND, IDNO, 0);
-            ::PostMessageW(box, WM_COMMAND, IDCANCEL, 0);
-        }
-        ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    }
-    return 0;
-}
-
-}  // namespace
 
 DialogRun RunDialog(const std::function<bool()>& show, const std::function<void(HWND)>& script) {
+    DialogDriver driver(FileDialog(), script);
     DialogRun run;
-    Session session{::GetCurrentThreadId(), &script, &run};
-    HANDLE thread = ::CreateThread(nullptr, 0, &RunScript, &session, 0, nullptr);
     run.result = show();
-    while (::MsgWaitForMultipleObjects(1, &thread, FALSE, 50, QS_ALLINPUT) != WAIT_OBJECT_0) Pump();
-    ::CloseHandle(thread);
+    run.seen = driver.Wait();
+    run.strayBoxes = driver.strays;
     return run;
-}
-
-bool WaitUntil(const std::function<bool()>& cond, DWORD timeoutMs) {
-    DWORD start = ::GetTickCount();
-    while (!cond()) {
-        if (::GetTickCount() - start > timeoutMs) return false;
-        ::Sleep(20);  // polling from the script's thread; the dialog's thread runs freely
-    }
-    return true;
 }
 
 HWND FindDescendant(HWND parent, const std::wstring& className) {
@@ -87,12 +27,14 @@ HWND FindDescendant(HWND parent, const std::wstring& className) {
 }
 
 namespace {
+HWND FileList(HWND dialog) { return FindDescendant(dialog, L"SysListView32"); }
+
 // The list's index of a name (or its stem, when extensions are hidden),
 // waiting for the dialog to list it; -1 when it never does.
 int ListIndex(HWND list, const std::wstring& name) {
     std::wstring stem = name.substr(0, name.rfind(L'.'));
     int found = -1;
-    WaitUntil([&] {
+    PumpUntil([&] {
         int n = static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
         for (int i = 0; i < n && found < 0; ++i) {
             wchar_t text[MAX_PATH] = {};
@@ -127,37 +69,6 @@ bool SelectInList(HWND dialog, const std::wstring& name) {
     select.state = LVIS_SELECTED | LVIS_FOCUSED;
     ::SendMessageW(list, LVM_SETITEMSTATE, found, reinterpret_cast<LPARAM>(&select));
     return true;
-}
-
-void TypeAndConfirm(HWND dialog, const std::wstring& text) {
-    HWND box = ::GetDlgItem(dialog, cmb13);
-    if (!box) box = ::GetDlgItem(dialog, edt1);
-    ::SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
-    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
-}
-
-namespace {
-struct CaptionSearch {
-    const std::wstring* caption;
-    HWND found = nullptr;
-};
-BOOL CALLBACK FindCaption(HWND wnd, LPARAM lp) {
-    auto* s = reinterpret_cast<CaptionSearch*>(lp);
-    if (::IsWindowVisible(wnd) && WindowText(wnd) == *s->caption) {
-        s->found = wnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-}  // namespace
-
-HWND WaitForThreadWindow(DWORD threadId, const std::wstring& caption, DWORD timeoutMs) {
-    CaptionSearch s{&caption};
-    WaitUntil([&] {
-        ::EnumThreadWindows(threadId, &FindCaption, reinterpret_cast<LPARAM>(&s));
-        return s.found != nullptr;
-    }, timeoutMs);
-    return s.found;
 }
 
 std::uint32_t Rgb(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }

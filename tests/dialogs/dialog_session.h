@@ -11,14 +11,13 @@
 #include <string>
 #include <vector>
 
+#include "common/dialog_driver.h"
 #include "common/form_fixture.h"
 
 namespace mt::test {
 
-// Runs show() on this thread; once a file dialog of this thread is up and
-// has listed its folder, script(dialog) runs on another thread. A dialog
-// still open after the script is cancelled (any message box over it closed
-// first, and counted in strayBoxes). Returns what show() returned.
+// Runs show() on this thread while a driver runs script(dialog) on the file
+// dialog it shows (see DialogDriver: what the script leaves open is closed).
 struct DialogRun {
     bool result = false;
     bool seen = false;
@@ -33,13 +32,8 @@ DialogRun RunDialog(const std::function<bool()>& show, const std::function<void(
 bool SelectInList(HWND dialog, const std::wstring& name);
 // Waits until the file list shows the name, as after a typed pattern.
 bool WaitListed(HWND dialog, const std::wstring& name);
-// Types text into the file-name box and presses OK.
-void TypeAndConfirm(HWND dialog, const std::wstring& text);
 // The first descendant of a window with the given class.
 HWND FindDescendant(HWND parent, const std::wstring& className);
-// A visible top-level window of the thread with the caption, waiting up to timeoutMs.
-HWND WaitForThreadWindow(DWORD threadId, const std::wstring& caption, DWORD timeoutMs = 10000);
-bool WaitUntil(const std::function<bool()>& cond, DWORD timeoutMs = 10000);
 
 // What a window shows now, 0x00RRGGBB per pixel, read from its surface.
 struct Capture {

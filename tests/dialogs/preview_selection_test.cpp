@@ -3,7 +3,6 @@
 #include <windows.h>
 #include <dlgs.h>
 
-#include "common/pump.h"
 #include "dialog_session.h"
 #include "imagefiles/preview_column.h"
 
@@ -117,7 +116,7 @@ TEST_F(PreviewSelection, FolderGifAndBmpWithoutBMShowNothingAndNoMessage) {
     Shown good;
     DialogRun run = RunDialog([&] { return form->OpenPictureDialog1->Execute(form->Handle()); }, [&](HWND dialog) {
         // The .gif is listed once a pattern for all files is typed.
-        TypeAndConfirm(dialog, L"*.*");
+        Typing(L"*.*")(dialog);
         // The list is refilled once the dialog takes the pattern; selecting
         // before that would select in the list it replaces.
         if (!WaitListed(dialog, L"anim.gif")) return;
@@ -167,14 +166,15 @@ TEST_F(PreviewSelection, UndecodableJpegShowsItsSizeAndReportsTheFailureOnceWhen
     std::vector<std::wstring> boxTexts;
     bool secondReport = true;
     DialogRun run = RunDialog([&] { return form->OpenPictureDialog1->Execute(form->Handle()); }, [&](HWND dialog) {
+        DWORD thread = ::GetWindowThreadProcessId(dialog, nullptr);
         {
-            DialogWatcher box(L"Movetrail");
+            DialogDriver box(L"Movetrail", Pressing(IDOK), 60000, thread);
             shown = Select(dialog, L"broken.jpg");
             box.Wait();
-            boxTexts = box.texts;
+            boxTexts = box.view.texts;
         }
         // A repaint after the report does not report again; the dialog goes on.
-        DialogWatcher again(L"Movetrail", IDOK, 1500);
+        DialogDriver again(L"Movetrail", Pressing(IDOK), 1500, thread);
         HWND paintBox = FindDescendant(dialog, L"TPaintBox");
         ::RedrawWindow(paintBox, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         secondReport = again.Wait();

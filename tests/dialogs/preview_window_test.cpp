@@ -4,8 +4,6 @@
 
 #include <cstdlib>
 
-#include "common/form_fixture.h"
-#include "common/pump.h"
 #include "dialog_session.h"
 
 namespace mt::test {
@@ -20,31 +18,39 @@ struct PreviewSeen {
     RECT panelClient{};
     SIZE formClient{};
     SIZE panelOuter{};
+    Capture picture;
     bool closedByEscape = false;
 };
 
-// Notes what the preview window shows, then presses Esc in it.
-PreviewSeen WatchPreview(DWORD threadId) {
+// Opens the preview window from the dialog with open(), notes what it shows
+// (drawn anew and read back), then presses Esc in it.
+PreviewSeen WatchPreview(HWND dialog, const std::function<void()>& open) {
     PreviewSeen s;
-    s.window = WaitForThreadWindow(threadId, L"プレビュー");
-    if (!s.window) return s;
-    ::GetWindowRect(s.window, &s.outer);
-    s.style = ::GetWindowLongW(s.window, GWL_STYLE);
-    s.exStyle = ::GetWindowLongW(s.window, GWL_EXSTYLE);
-    HWND panel = FindDescendant(s.window, L"TPanel");
-    HWND image = FindDescendant(s.window, L"TPaintBox");
-    if (!panel || !image) return s;
-    ::GetClientRect(image, &s.imageClient);
-    ::GetClientRect(panel, &s.panelClient);
-    s.imageInPanel = RectInParent(image);
-    RECT client, panelRect;
-    ::GetClientRect(s.window, &client);
-    ::GetWindowRect(panel, &panelRect);
-    s.formClient = {client.right, client.bottom};
-    s.panelOuter = {panelRect.right - panelRect.left, panelRect.bottom - panelRect.top};
-    ::PostMessageW(s.window, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
-    ::PostMessageW(s.window, WM_KEYUP, VK_ESCAPE, 0xC0010001);
-    s.closedByEscape = WaitUntil([&] { return !::IsWindowVisible(s.window); }, 5000);
+    DialogDriver preview(DialogMatch(L"プレビュー", nullptr, L""), [&](HWND window) {
+        s.window = window;
+        ::GetWindowRect(s.window, &s.outer);
+        s.style = ::GetWindowLongW(s.window, GWL_STYLE);
+        s.exStyle = ::GetWindowLongW(s.window, GWL_EXSTYLE);
+        HWND panel = FindDescendant(s.window, L"TPanel");
+        HWND image = FindDescendant(s.window, L"TPaintBox");
+        if (panel && image) {
+            ::GetClientRect(image, &s.imageClient);
+            ::GetClientRect(panel, &s.panelClient);
+            s.imageInPanel = RectInParent(image);
+            RECT client, panelRect;
+            ::GetClientRect(s.window, &client);
+            ::GetWindowRect(panel, &panelRect);
+            s.formClient = {client.right, client.bottom};
+            s.panelOuter = {panelRect.right - panelRect.left, panelRect.bottom - panelRect.top};
+            ::RedrawWindow(image, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+            s.picture = CaptureClient(image);
+        }
+        ::PostMessageW(s.window, WM_KEYDOWN, VK_ESCAPE, 0x00010001);
+        ::PostMessageW(s.window, WM_KEYUP, VK_ESCAPE, 0xC0010001);
+        s.closedByEscape = PumpUntil([&] { return !::IsWindowVisible(s.window); }, 5000);
+    }, 20000, ::GetWindowThreadProcessId(dialog, nullptr));
+    open();
+    preview.Wait();
     return s;
 }
 
@@ -57,18 +63,10 @@ using PreviewWindow = PictureDialogTest;
 
 TEST_F(PreviewWindow, ShowsThePictureOnePixelForOneAndClosesOnEscape) {
     WriteBmp(Path("qvga.bmp"), 320, 240, 0x00FF00, 0xFF00FF);
-    DWORD guiThread = ::GetCurrentThreadId();
     PreviewSeen seen;
-    Capture picture;
     DialogRun run = RunDialog([&] { return form->OpenPictureDialog1->Execute(form->Handle()); }, [&](HWND dialog) {
-        if (!SelectInList(dialog, L"qvga.bmp")) return;
-        Click(FindDescendant(dialog, L"TSpeedButton"));
-        HWND window = WaitForThreadWindow(guiThread, L"プレビュー");
-        if (HWND image = window ? FindDescendant(window, L"TPaintBox") : nullptr) {
-            ::RedrawWindow(image, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-            picture = CaptureClient(image);
-        }
-        seen = WatchPreview(guiThread);
+        if (SelectInList(dialog, L"qvga.bmp"))
+            seen = WatchPreview(dialog, [&] { Click(FindDescendant(dialog, L"TSpeedButton")); });
     });
     ASSERT_TRUE(run.seen);
     ASSERT_NE(seen.window, nullptr) << "no preview window";
@@ -86,22 +84,21 @@ TEST_F(PreviewWindow, ShowsThePictureOnePixelForOneAndClosesOnEscape) {
     EXPECT_GT(seen.panelOuter.cx, seen.panelClient.right);  // the panel's single-line frame
     // Centred on the screen.
     EXPECT_LE(std::abs((seen.outer.left + seen.outer.right) / 2 - ::GetSystemMetrics(SM_CXSCREEN) / 2), 1);
-    ASSERT_EQ(picture.width, 320);
-    EXPECT_EQ(picture.At(0, 0), 0x00FF00u);
-    EXPECT_EQ(picture.At(159, 239), 0x00FF00u);
-    EXPECT_EQ(picture.At(160, 0), 0xFF00FFu);
-    EXPECT_EQ(picture.At(319, 239), 0xFF00FFu);
+    ASSERT_EQ(seen.picture.width, 320);
+    EXPECT_EQ(seen.picture.At(0, 0), 0x00FF00u);
+    EXPECT_EQ(seen.picture.At(159, 239), 0x00FF00u);
+    EXPECT_EQ(seen.picture.At(160, 0), 0xFF00FFu);
+    EXPECT_EQ(seen.picture.At(319, 239), 0xFF00FFu);
     EXPECT_TRUE(seen.closedByEscape);
     EXPECT_FALSE(::IsWindow(seen.window));  // destroyed once closed
 }
 
 TEST_F(PreviewWindow, DoubleClickWithNoPictureOpensAnEmptyWindowOfTheDefaultSize) {
-    DWORD guiThread = ::GetCurrentThreadId();
     PreviewSeen seen;
     RunDialog([&] { return form->OpenPictureDialog1->Execute(form->Handle()); }, [&](HWND dialog) {
-        HWND paintBox = FindDescendant(dialog, L"TPaintBox");
-        ::PostMessageW(paintBox, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
-        seen = WatchPreview(guiThread);
+        seen = WatchPreview(dialog, [&] {
+            ::PostMessageW(FindDescendant(dialog, L"TPaintBox"), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+        });
     });
     ASSERT_NE(seen.window, nullptr);
     EXPECT_EQ(seen.outer.right - seen.outer.left, 320);

@@ -75,11 +75,7 @@ TEST_F(CommandLine, APictureArgumentLoadsTheStillImage) {
 TEST_F(CommandLine, AMissingClipGivesTheVideoMessageAndTheProgramStaysOpen) {
     ProgramSession app(Exe(), Quoted(AnsiToWide(folder.File("missing.avi"))));
     ASSERT_NE(app.Main(), nullptr);
-    HWND message = app.WaitDialog([](HWND w) {
-        for (HWND c : Descendants(w))
-            if (WindowText(c) == L"そのファイルは開けません") return true;
-        return false;
-    });
+    HWND message = app.WaitDialog([](HWND w) { return DialogView::Of(w).Shows(L"そのファイルは開けません"); });
     ASSERT_NE(message, nullptr) << WideToUtf8(app.OpenDialogs());
     EXPECT_TRUE(app.Press(message, IDOK));
     EXPECT_EQ(ProgramSession::Text(app.Main()), L"Movetrail");
@@ -94,11 +90,7 @@ TEST_F(CommandLine, AMissingPictureNamedInTheCurrentFolderIsReportedByItsFullPat
     const std::wstring expected = L"ファイル " + folder + L"no-such-picture.bmp は開けません.";
     ProgramSession app(Exe(), L"no-such-picture.bmp");
     ASSERT_NE(app.Main(), nullptr);
-    HWND report = app.WaitDialog([&](HWND w) {
-        for (HWND c : Descendants(w))
-            if (WindowText(c) == expected) return true;
-        return false;
-    });
+    HWND report = app.WaitDialog([&](HWND w) { return DialogView::Of(w).Shows(expected); });
     ASSERT_NE(report, nullptr) << WideToUtf8(app.OpenDialogs());
     EXPECT_TRUE(app.Press(report, IDOK));
     EXPECT_EQ(app.Close(), 0u);

@@ -1,7 +1,5 @@
 // The two buttons through the real file dialogs.
 #include "base/text.h"
-#include "common/file_dialog_driver.h"
-#include "common/pump.h"
 #include "picture_files_fixture.h"
 
 namespace mt::test {
@@ -11,14 +9,14 @@ class PictureButtons : public PictureTest {
 protected:
     // Clicks the button while the driver answers its dialog with name.
     std::wstring ClickAnswering(TButton& button, const std::string& name, bool confirm = true) {
-        FileDialogDriver driver(AnsiToWide(name), confirm);
+        DialogDriver driver(FileDialog(), confirm ? Typing(AnsiToWide(name)) : Pressing(IDCANCEL));
         std::wstring failure = FailureOf([&] { button.Click(); });
         EXPECT_TRUE(driver.Wait());
         view = driver.view;
         return failure;
     }
     std::wstring Caption() { return WindowText(form->Handle()); }
-    FileDialogView view;
+    DialogView view;
 };
 
 TEST_F(PictureButtons, LoadButtonReadsTheChosenFile) {

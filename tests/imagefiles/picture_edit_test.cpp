@@ -6,7 +6,7 @@
 #include "base/handles.h"
 #include "base/text.h"
 #include "common/pixels.h"
-#include "common/pump.h"
+#include "common/dialog_driver.h"
 #include "imagefiles/picture_files.h"
 #include "picture_files_fixture.h"
 #include "still/still_history.h"
@@ -169,11 +169,11 @@ TEST_F(PictureEdit, AHostileClipboardBitmapIsRefusedAndLeavesTheStillImage) {
     };
     for (const Bytes& dib : cases) {
         OfferDib(dib);
-        DialogWatcher report(L"Movetrail");
+        DialogDriver report(L"Movetrail");
         PressKeys({VK_CONTROL, 'V'});
         ASSERT_TRUE(report.Wait());
         bool shown = false;
-        for (const auto& t : report.texts) shown |= t == L"ビットマップイメージが不正です.";
+        for (const auto& t : report.view.texts) shown |= t == L"ビットマップイメージが不正です.";
         EXPECT_TRUE(shown) << "case of " << dib.size() << " bytes";
         ExpectKnownPicture();
         EXPECT_EQ(form->StillHistory.UndoCount(), steps);

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/form1.h"
-#include "base/errors.h"
+#include "common/dialog_driver.h"
 
 namespace mt::test {
 
@@ -60,16 +60,5 @@ protected:
     std::unique_ptr<TForm1> form;
     std::string folder;
 };
-
-// Runs f and returns the message of the program failure it raised ("" when none).
-template <class F>
-std::wstring FailureOf(F&& f) {
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return L"";
-}
 
 }  // namespace mt::test

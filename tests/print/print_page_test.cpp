@@ -1,7 +1,7 @@
 // Printing the still image on the test queue and measuring the printed page.
 #include <gtest/gtest.h>
 
-#include "common/pump.h"
+#include "common/dialog_driver.h"
 #include "print/print_fixture.h"
 
 namespace mt::test {
@@ -38,10 +38,10 @@ TEST_F(PrintTest, WithoutAStillImageOneEmptyPageIsSpooledThenTheFailureShown) {
     for (bool zeroSized : {false, true}) {
         SCOPED_TRACE(zeroSized ? "0 x 0 still image" : "no still image");
         form->Image1->Picture = zeroSized ? std::make_unique<TBitmap>() : nullptr;
-        DialogWatcher box(L"Movetrail");
+        DialogDriver box(L"Movetrail");
         RenderedPage page = ClickAndRender(form->Button9->Handle());
         ASSERT_TRUE(box.Wait());
-        EXPECT_NE(box.texts.end(), std::find(box.texts.begin(), box.texts.end(), L"ビットマップイメージが不正です."));
+        EXPECT_TRUE(box.view.Shows(L"ビットマップイメージが不正です."));
         ASSERT_FALSE(lastJob.empty()) << "no page was spooled";
         EXPECT_NE(std::string::npos, lastJob.find("%%Pages: 1"));
         ASSERT_GT(page.width, 0);

@@ -5,22 +5,12 @@
 #include <functional>
 
 #include "base/errors.h"
-#include "common/pump.h"
+#include "common/dialog_driver.h"
 #include "print/print_fixture.h"
 #include "print/printer.h"
 
 namespace mt::test {
 namespace {
-
-template <class F>
-std::wstring FailureOf(F&& f) {
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return L"(no failure)";
-}
 
 TEST(PrinterObject, ChoosesTheSystemsDefaultPrinterWithTheDriversDeviceMode) {
     TPrinter printer;
@@ -109,10 +99,10 @@ TEST_F(PrintTest, WhileThePageIsSpooledClicksRunButTheSnapshotIsPrinted) {
     });
     repaint.Post();
     ::PostMessageW(form->Button9->Handle(), BM_CLICK, 0, 0);
-    DialogWatcher box(L"Movetrail");
+    DialogDriver box(L"Movetrail");
     RenderedPage page = ClickAndRender(form->Button9->Handle());
     ASSERT_TRUE(box.Wait());
-    EXPECT_NE(box.texts.end(), std::find(box.texts.begin(), box.texts.end(), L"現在印刷中です."));
+    EXPECT_TRUE(box.view.Shows(L"現在印刷中です."));
     ASSERT_TRUE(repaint.ran);
     EXPECT_TRUE(printingDuringAction) << "the queued message ran only after the print";
     ASSERT_GT(page.width, 0);

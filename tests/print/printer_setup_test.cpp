@@ -5,64 +5,21 @@
 #include <windows.h>
 #include <dlgs.h>
 
-#include "common/pump.h"
+#include "common/dialog_driver.h"
 #include "print/print_fixture.h"
 #include "print/printer.h"
 
 namespace mt::test {
 namespace {
 
-// From another thread: waits for the printer-setup dialog (the one with the
-// orientation buttons), optionally clicks one of them, then presses a button.
-class SetupDialogDriver {
-public:
-    SetupDialogDriver(int orientationId, int buttonId) : orientation_(orientationId), button_(buttonId) {
-        thread_ = ::CreateThread(nullptr, 0, &Run, this, 0, nullptr);
-    }
-    ~SetupDialogDriver() { Wait(); }
-    bool Wait() {
-        if (thread_) {
-            while (::MsgWaitForMultipleObjects(1, &thread_, FALSE, 50, QS_ALLINPUT) != WAIT_OBJECT_0) Pump();
-            ::CloseHandle(thread_);
-            thread_ = nullptr;
-        }
-        return done_;
-    }
-
-private:
-    static BOOL CALLBACK Find(HWND wnd, LPARAM lp) {
-        auto* self = reinterpret_cast<SetupDialogDriver*>(lp);
-        DWORD pid = 0;
-        ::GetWindowThreadProcessId(wnd, &pid);
-        if (pid == ::GetCurrentProcessId() && ::IsWindowVisible(wnd) && ::GetDlgItem(wnd, rad2)) {
-            self->dialog_ = wnd;
-            return FALSE;
-        }
-        return TRUE;
-    }
-    static DWORD WINAPI Run(void* p) {
-        auto* self = static_cast<SetupDialogDriver*>(p);
-        for (int i = 0; i < 3000 && !self->dialog_; ++i) {
-            ::EnumWindows(&Find, reinterpret_cast<LPARAM>(self));
-            if (!self->dialog_) ::Sleep(10);
-        }
-        if (!self->dialog_) return 0;
-        if (self->orientation_) ::SendMessageW(::GetDlgItem(self->dialog_, self->orientation_), BM_CLICK, 0, 0);
-        ::PostMessageW(self->dialog_, WM_COMMAND, MAKEWPARAM(self->button_, BN_CLICKED),
-                       reinterpret_cast<LPARAM>(::GetDlgItem(self->dialog_, self->button_)));
-        self->done_ = true;
-        return 0;
-    }
-    int orientation_, button_;
-    HANDLE thread_ = nullptr;
-    HWND dialog_ = nullptr;
-    bool done_ = false;
-};
-
 class PrinterSetupTest : public PrintTest {
 protected:
     void RunSetup(int orientationId, int buttonId) {
-        SetupDialogDriver driver(orientationId, buttonId);
+        // The printer-setup dialog is the one with the orientation buttons.
+        DialogDriver driver(DialogMatch(L"", [](HWND w) { return ::GetDlgItem(w, rad2) != nullptr; }), [&](HWND d) {
+            if (orientationId) ::SendMessageW(::GetDlgItem(d, orientationId), BM_CLICK, 0, 0);
+            Pressing(buttonId)(d);
+        });
         ::SendMessageW(form->Button10->Handle(), BM_CLICK, 0, 0);
         ASSERT_TRUE(driver.Wait()) << "the printer-setup dialog did not appear";
     }

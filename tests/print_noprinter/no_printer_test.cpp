@@ -6,7 +6,7 @@
 #include <winspool.h>
 
 #include "common/form_fixture.h"
-#include "common/pump.h"
+#include "common/dialog_driver.h"
 
 namespace mt::test {
 namespace {
@@ -21,10 +21,10 @@ TEST_F(NoPrinterTest, PrintAndPrinterSetupReportThatThereIsNoDefaultPrinter) {
     form->Image1->Picture = std::make_unique<TBitmap>(TBitmap::CreateWhiteScreenCompatible(320, 240));
     for (HWND button : {form->Button9->Handle(), form->Button10->Handle()}) {
         SCOPED_TRACE(WindowText(button));
-        DialogWatcher box(L"Movetrail");
+        DialogDriver box(L"Movetrail");
         ::SendMessageW(button, BM_CLICK, 0, 0);
         ASSERT_TRUE(box.Wait());
-        EXPECT_NE(box.texts.end(), std::find(box.texts.begin(), box.texts.end(), L"デフォルト プリンタが存在しません."));
+        EXPECT_TRUE(box.view.Shows(L"デフォルト プリンタが存在しません."));
     }
 }
 

@@ -5,9 +5,8 @@
 #include <set>
 
 #include "base/text.h"
-#include "common/file_dialog_driver.h"
+#include "common/dialog_driver.h"
 #include "common/media.h"
-#include "common/pump.h"
 
 namespace mt::test {
 namespace {
@@ -23,7 +22,7 @@ protected:
     }
     // Opens the clip with 動画読込 and its dialog; it starts playing.
     void Load(const std::string& path) {
-        FileDialogDriver driver(AnsiToWide(path));
+        DialogDriver driver(FileDialog(), Typing(AnsiToWide(path)));
         form->Button6Click();
         ASSERT_TRUE(driver.Wait()) << "no file dialog";
         ASSERT_TRUE(form->MediaPlayer1->DeviceOpen());

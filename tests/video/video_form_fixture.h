@@ -6,9 +6,8 @@
 #include <string>
 
 #include "app/form1.h"
-#include "common/file_dialog_driver.h"
+#include "common/dialog_driver.h"
 #include "common/media.h"
-#include "common/pump.h"
 
 namespace mt::test {
 
@@ -28,8 +27,8 @@ protected:
             if (msg.message != WM_QUIT) ::DispatchMessageW(&msg);
     }
     // Clicks 動画読込 and answers the dialog with the path; returns what the dialog showed.
-    FileDialogView Load(const std::string& path) {
-        FileDialogDriver driver(AnsiToWideForTest(path));
+    DialogView Load(const std::string& path) {
+        DialogDriver driver(FileDialog(), Typing(AnsiToWideForTest(path)));
         form->Button6Click();
         EXPECT_TRUE(driver.Wait()) << "no file dialog";
         return driver.view;

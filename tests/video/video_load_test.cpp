@@ -117,11 +117,10 @@ TEST_F(VideoFormTest, AFileNoDeviceOpensIsReportedAndLeavesNoDeviceOpen) {
     Load(folder.WriteClip("good.avi", Clip(192, 144, 40, 20)));
     for (const std::string& path : bad) {
         {
-            DialogWatcher message(L"Movetrail");
+            DialogDriver message(L"Movetrail");
             Load(path);
             ASSERT_TRUE(message.Wait()) << path;
-            EXPECT_NE(std::find(message.texts.begin(), message.texts.end(), L"そのファイルは開けません"),
-                      message.texts.end());
+            EXPECT_TRUE(message.view.Shows(L"そのファイルは開けません"));
         }
         EXPECT_FALSE(form->MediaPlayer1->DeviceOpen()) << path;
         EXPECT_EQ(OpenMciDevices(), 0) << "the earlier video is closed";
@@ -136,10 +135,10 @@ TEST_F(VideoFormTest, AFileNoDeviceOpensIsReportedAndLeavesNoDeviceOpen) {
     EXPECT_EQ(form->Label4->Caption(), L"00000 / 00040");
 
     for (auto* button : {&form->Button1, &form->Button5, &form->Button2, &form->Button3, &form->Button4}) {
-        DialogWatcher report(L"Movetrail");
+        DialogDriver report(L"Movetrail");
         Click(*button);
         ASSERT_TRUE(report.Wait());
-        EXPECT_NE(std::find(report.texts.begin(), report.texts.end(), L"MCI デバイスがありません."), report.texts.end());
+        EXPECT_TRUE(report.view.Shows(L"MCI デバイスがありません."));
     }
 }
 
@@ -147,12 +146,12 @@ TEST_F(VideoFormTest, ANameThatDoesNotExistOrACancelChangesNothing) {
     Load(folder.WriteClip("good.avi", Clip(96, 64, 40, 20)));
     std::uint16_t id = form->MediaPlayer1->DeviceId();
     {
-        DialogWatcher message(L"Movetrail", IDOK, 1500);
+        DialogDriver message(L"Movetrail", Pressing(IDOK), 1500);
         Load(folder.File("missing.avi"));
         EXPECT_FALSE(message.Wait()) << "no message for a missing file";
     }
     {
-        FileDialogDriver cancel(L"", false);
+        DialogDriver cancel(FileDialog(), Pressing(IDCANCEL));
         form->Button6Click();
         EXPECT_TRUE(cancel.Wait());
     }
@@ -180,7 +179,7 @@ TEST_F(VideoFormTest, AnMpegClipPlaysThroughItsOwnDevice) {
     std::string mpeg = FolderOfPath(exe) + "\\demo.mpg";
     if (!FileExists(mpeg)) GTEST_SKIP() << "no MPEG clip: ffmpeg was not found at build time";
     {
-        DialogWatcher message(L"Movetrail", IDOK, 3000);
+        DialogDriver message(L"Movetrail", Pressing(IDOK), 3000);
         Load(mpeg);
         EXPECT_FALSE(message.Wait()) << "the MPEG device did not open the clip";
     }
@@ -192,7 +191,7 @@ TEST_F(VideoFormTest, AnMpegClipPlaysThroughItsOwnDevice) {
     EXPECT_GT(form->MediaPlayer1->QueryLength(), 0);
     EXPECT_EQ(FrameCountText, Format(L"%.5d", {static_cast<long long>(form->MediaPlayer1->QueryLength())}));
     // The program cannot decode its frames itself: stepping goes on without a word.
-    DialogWatcher message(L"Movetrail", IDOK, 3000);
+    DialogDriver message(L"Movetrail", Pressing(IDOK), 3000);
     Click(form->Button4);
     Click(form->Button2);
     EXPECT_FALSE(message.Wait()) << "a message came up on stepping";
@@ -236,7 +235,7 @@ TEST_F(VideoFormTest, APhoneClipOpensFittedToThePanesStartSize) {
     std::string mp4 = BesideTests("phone.mp4");
     if (!FileExists(mp4)) GTEST_SKIP() << "no phone clip: ffmpeg with libx264 was not found at build time";
     {
-        DialogWatcher message(L"Movetrail", IDOK, 3000);
+        DialogDriver message(L"Movetrail", Pressing(IDOK), 3000);
         Load(mp4);
         EXPECT_FALSE(message.Wait()) << "no device took the .mp4 name";
     }
