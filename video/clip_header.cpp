@@ -1,5 +1,6 @@
 #include "video/clip_header.h"
 
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
 
@@ -16,29 +17,164 @@ std::uint32_t Be32(const std::uint8_t* p) {
     return std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 | std::uint32_t{p[2]} << 8 | std::uint32_t{p[3]};
 }
 
-}  // namespace
+std::uint64_t Be64(const std::uint8_t* p) { return std::uint64_t{Be32(p)} << 32 | Be32(p + 4); }
 
-bool ReadMediaBox(const std::uint8_t* bytes, std::size_t size, MediaBox& box) {
-    if (size < 8) return false;
-    std::memcpy(box.type, bytes + 4, 4);
-    box.length = Be32(bytes);
-    if (box.length == 1) {
-        if (size < 16) return false;
-        box.length = std::uint64_t{Be32(bytes + 8)} << 32 | Be32(bytes + 12);
-        return box.length >= 16;
+// One box of an MP4 or MOV file: its type and its body (after the length and type).
+struct Box {
+    const std::uint8_t* start = nullptr;
+    const std::uint8_t* body = nullptr;
+    std::size_t size = 0;
+    bool Is(const char* type) const { return start && std::memcmp(start + 4, type, 4) == 0; }
+    // A full box's version, and its fields after version and flags.
+    int Version() const { return size >= 4 ? body[0] : -1; }
+    bool Has(std::size_t fieldsEnd) const { return size >= 4 + fieldsEnd; }
+    const std::uint8_t* Fields() const { return body + 4; }
+};
+
+// The boxes one after another in [bytes, bytes + size); stops at the first that
+// does not fit.
+class Boxes {
+public:
+    Boxes(const std::uint8_t* bytes, std::size_t size) : at_(bytes), left_(bytes ? size : 0) {}
+    explicit Boxes(const Box& parent) : Boxes(parent.body, parent.size) {}
+    bool Next(Box& box) {
+        if (left_ < 8) return false;
+        std::uint64_t length = Be32(at_);
+        std::size_t header = 8;
+        if (length == 1) {
+            if (left_ < 16) return false;
+            length = Be64(at_ + 8);
+            header = 16;
+        } else if (length == 0) {
+            length = left_;
+        }
+        if (length < header || length > left_) return false;
+        box.start = at_;
+        box.body = at_ + header;
+        box.size = static_cast<std::size_t>(length) - header;
+        at_ += length;
+        left_ -= static_cast<std::size_t>(length);
+        return true;
     }
-    return box.length == 0 || box.length >= 8;
+    // The first box of the type, from here on.
+    bool Find(const char* type, Box& box) {
+        while (Next(box))
+            if (box.Is(type)) return true;
+        return false;
+    }
+
+private:
+    const std::uint8_t* at_;
+    std::size_t left_;
+};
+
+bool Child(const Box& parent, const char* type, Box& box) { return Boxes(parent).Find(type, box); }
+
+// A movie or media header's time scale (units a second); 0 where it has none.
+std::uint32_t TimeScale(const Box& header) {
+    if (header.Version() == 1 && header.Has(20)) return Be32(header.Fields() + 16);
+    if (header.Version() == 0 && header.Has(12)) return Be32(header.Fields() + 8);
+    return 0;
 }
 
-void ReadMovieBox(const std::uint8_t* moov, std::size_t size, ClipHeader& header) {
-    // A "pasp" box is 16 bytes: length, type, horizontal and vertical spacing.
-    for (std::size_t i = 4; i + 12 <= size; ++i) {
-        if (!Is(moov + i, "pasp") || Be32(moov + i - 4) != 16) continue;
-        const std::uint32_t width = Be32(moov + i + 4), height = Be32(moov + i + 8);
-        if (width && height) {
-            header.pixelWidth = width;
-            header.pixelHeight = height;
+// More frames than a clip of a day at 30 frames a second: not a table to believe.
+constexpr std::uint64_t kMostFrames = 3'000'000;
+
+// The frames' presentation times in the media's own units, in display order;
+// empty where the tables are missing, disagree or leave frames out.
+std::vector<std::int64_t> PresentationTimes(const Box& stbl, const Box* elst, std::uint32_t movieScale,
+                                            std::uint32_t mediaScale) {
+    std::vector<std::int64_t> times;
+    Box stts, ctts, stsz;
+    if (!Child(stbl, "stts", stts) || !stts.Has(4)) return times;
+    const std::uint64_t entries = Be32(stts.Fields());
+    if (entries > (stts.size - 8) / 8) return times;
+    const std::uint8_t* entry = stts.Fields() + 4;
+    std::uint64_t total = 0;
+    for (std::uint64_t i = 0; i < entries; ++i) total += Be32(entry + 8 * i);
+    if (total == 0 || total > kMostFrames) return times;
+    if (Child(stbl, "stsz", stsz) && stsz.Has(8) && Be32(stsz.Fields() + 4) != total) return times;
+    // Decoding times, then each frame's offset from its decoding time to its showing.
+    times.reserve(static_cast<std::size_t>(total));
+    std::int64_t decode = 0, lastDelta = 0;
+    for (std::uint64_t i = 0; i < entries; ++i) {
+        lastDelta = Be32(entry + 8 * i + 4);
+        for (std::uint32_t n = Be32(entry + 8 * i); n > 0; --n) {
+            times.push_back(decode);
+            decode += lastDelta;
         }
+    }
+    if (Child(stbl, "ctts", ctts) && ctts.Has(4)) {
+        const std::uint64_t runs = Be32(ctts.Fields());
+        if (runs > (ctts.size - 8) / 8) return {};
+        const std::uint8_t* run = ctts.Fields() + 4;
+        std::size_t frame = 0;
+        for (std::uint64_t i = 0; i < runs && frame < times.size(); ++i) {
+            // Signed in version 1; writers of version 0 mean it signed too.
+            const auto offset = static_cast<std::int32_t>(Be32(run + 8 * i + 4));
+            for (std::uint32_t n = Be32(run + 8 * i); n > 0 && frame < times.size(); --n) times[frame++] += offset;
+        }
+    }
+    std::sort(times.begin(), times.end());
+    if (!elst) return times;
+    // An edit list that only shifts the track is fine; one that cuts frames off its
+    // start or end, plays some twice or at another rate is left to the decoder.
+    if (!elst->Has(4)) return {};
+    const int version = elst->Version();
+    const std::size_t width = version == 1 ? 20 : 12;
+    const std::uint64_t edits = Be32(elst->Fields());
+    if (version > 1 || edits > (elst->size - 8) / width) return {};
+    int kept = 0;
+    for (std::uint64_t i = 0; i < edits; ++i) {
+        const std::uint8_t* e = elst->Fields() + 4 + width * i;
+        const std::uint64_t duration = version == 1 ? Be64(e) : Be32(e);
+        const std::int64_t start = version == 1 ? static_cast<std::int64_t>(Be64(e + 8))
+                                                : static_cast<std::int32_t>(Be32(e + 4));
+        const std::uint32_t rate = Be32(e + width - 4);
+        if (start == -1) continue;  // an empty edit: the track starts later
+        if (++kept > 1 || rate != 0x10000 || start > times.front()) return {};
+        // The edit must reach the last frame's start (its duration is in the movie's units).
+        const double shown = movieScale ? double(duration) / movieScale : 0;
+        const double needed = double(times.back() - start) / mediaScale;
+        if (duration != 0 && movieScale && shown + 0.5 * lastDelta / mediaScale < needed) return {};
+    }
+    return times;
+}
+
+}  // namespace
+
+void ReadMovieBox(const std::uint8_t* bytes, std::size_t size, ClipHeader& header) {
+    Box moov, mvhd, trak;
+    Boxes top(bytes, size);
+    if (!top.Next(moov) || !moov.Is("moov")) return;
+    const std::uint32_t movieScale = Child(moov, "mvhd", mvhd) ? TimeScale(mvhd) : 0;
+    // The first video track ("vide" handler).
+    for (Boxes tracks(moov); tracks.Find("trak", trak);) {
+        Box mdia, hdlr, mdhd, minf, stbl, stsd, edts, elst;
+        if (!Child(trak, "mdia", mdia) || !Child(mdia, "hdlr", hdlr) || !hdlr.Has(8) || !Is(hdlr.Fields() + 4, "vide"))
+            continue;
+        if (!Child(mdia, "minf", minf) || !Child(minf, "stbl", stbl)) return;
+        // The first sample entry's boxes follow its 78 bytes of visual fields.
+        Box entry, pasp;
+        if (Child(stbl, "stsd", stsd) && stsd.Has(4) && Boxes(stsd.Fields() + 4, stsd.size - 8).Next(entry) &&
+            entry.size > 78 && Boxes(entry.body + 78, entry.size - 78).Find("pasp", pasp) && pasp.size >= 8) {
+            const std::uint32_t width = Be32(pasp.body), height = Be32(pasp.body + 4);
+            if (width && height) {
+                header.pixelWidth = width;
+                header.pixelHeight = height;
+            }
+        }
+        const std::uint32_t mediaScale = Child(mdia, "mdhd", mdhd) ? TimeScale(mdhd) : 0;
+        if (!mediaScale) return;
+        const bool edited = Child(trak, "edts", edts) && Child(edts, "elst", elst);
+        std::vector<std::int64_t> times = PresentationTimes(stbl, edited ? &elst : nullptr, movieScale, mediaScale);
+        // From the first frame, in 100-ns units.
+        const std::int64_t first = times.empty() ? 0 : times.front(), scale = mediaScale;
+        for (std::int64_t& t : times) {
+            const std::int64_t from = t - first;
+            t = from / scale * 10'000'000 + (from % scale * 10'000'000 + scale / 2) / scale;
+        }
+        header.frameTimes = std::move(times);
         return;
     }
 }
@@ -67,6 +203,31 @@ ClipHeader ReadClipHeader(const std::uint8_t* bytes, std::size_t size) {
         break;
     }
     return h;
+}
+
+ClipHeader ReadClipFile(const ReadFileAt& readAt) {
+    std::vector<std::uint8_t> bytes(64 * 1024);
+    ClipHeader header = ReadClipHeader(bytes.data(), readAt(0, bytes.data(), bytes.size()));
+    if (!header.isoMedia) return header;
+    // The movie box, wherever it is among the top-level boxes.
+    constexpr std::uint64_t kLargestMovieBox = 16u << 20;
+    std::uint64_t at = 0;
+    for (int boxes = 0; boxes < 64; ++boxes) {
+        std::uint8_t start[16];
+        const std::size_t got = readAt(at, start, sizeof start);
+        // Only the length matters here: a box longer than what was read is fine.
+        std::uint64_t length = got >= 8 ? Be32(start) : 0;
+        if (length == 1) length = got >= 16 ? Be64(start + 8) : 0;
+        if (length < 8) break;
+        if (Is(start + 4, "moov")) {
+            if (length > kLargestMovieBox) break;
+            bytes.resize(static_cast<std::size_t>(length));
+            if (readAt(at, bytes.data(), bytes.size()) == bytes.size()) ReadMovieBox(bytes.data(), bytes.size(), header);
+            break;
+        }
+        at += length;
+    }
+    return header;
 }
 
 }  // namespace mt

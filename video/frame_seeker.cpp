@@ -10,7 +10,16 @@ constexpr long kReadAhead = 12;
 constexpr std::int64_t kSlack = 10000;
 }  // namespace
 
-FrameSeeker::FrameSeeker(SampleReader& reader, bool seeksExact) : reader_(reader), seeksExact_(seeksExact) {
+FrameSeeker::FrameSeeker(SampleReader& reader, bool seeksExact, std::vector<std::int64_t> frameTimes)
+    : reader_(reader), seeksExact_(seeksExact) {
+    if (!frameTimes.empty()) {
+        if (auto first = reader_.Read()) {
+            for (std::int64_t& t : frameTimes) t += *first;
+            times_ = std::move(frameTimes);
+            next_ = 1;
+        }
+        return;
+    }
     while (auto stamp = reader_.Read()) {
         if (!times_.empty() && *stamp <= times_.back()) seeksExact_ = false;
         times_.push_back(*stamp);

@@ -1,6 +1,7 @@
 // Reaching frame n of a clip exactly through a decoder that reads forward and seeks
 // by time. Frames are counted as a full forward read delivers them (an index of
-// their time stamps made at open), never computed from time x rate. A seek goes to
+// their time stamps: the container's own where it has one, else made at open by
+// reading the clip), never computed from time x rate. A seek goes to
 // the middle of the frame; where the decoder lands earlier (on the key frame
 // before, as Windows' source reader does), or stamps the first sample after a seek
 // with the seek position (as Wine's does), the seeker tells the frame it landed on
@@ -26,10 +27,13 @@ public:
 
 class FrameSeeker {
 public:
-    // Reads the whole clip forward once to index it. A clip whose time stamps do
-    // not rise from frame to frame (duplicated by AVIs with B-frames) is then only
-    // read forward, as is one the caller names with seeksExact false.
-    FrameSeeker(SampleReader& reader, bool seeksExact);
+    // With no frame times known, reads the whole clip forward once to index it. A
+    // clip whose time stamps do not rise from frame to frame (duplicated by AVIs
+    // with B-frames) is then only read forward, as is one the caller names with
+    // seeksExact false. With the frames' times known (from 0 for the first, as a
+    // container's sample table gives them), reads only the first frame, whose
+    // stamp places them on the decoder's clock.
+    FrameSeeker(SampleReader& reader, bool seeksExact, std::vector<std::int64_t> frameTimes = {});
     long Length() const noexcept { return static_cast<long>(times_.size()); }
     // Time of frame n from the first frame, 100-ns units.
     std::int64_t TimeOf(long frame) const;

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <list>
 #include <map>
 #include <optional>
@@ -292,8 +293,8 @@ private:
 
 class MfFrameSource final : public FrameSource {
 public:
-    MfFrameSource(std::unique_ptr<MfReader> reader, bool seeksExact)
-        : reader_(std::move(reader)), seeker_(*reader_, seeksExact), cache_(64u << 20) {
+    MfFrameSource(std::unique_ptr<MfReader> reader, bool seeksExact, std::vector<std::int64_t> frameTimes)
+        : reader_(std::move(reader)), seeker_(*reader_, seeksExact, std::move(frameTimes)), cache_(64u << 20) {
         const PictureSize display = reader_->DisplaySize();
         fitted_ = FitWithin(display.width, display.height);
     }
@@ -346,34 +347,17 @@ private:
 ClipHeader ReadHeaderOf(const std::wstring& path) {
     OwnedFile file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    std::vector<std::uint8_t> head(64 * 1024);
-    DWORD got = 0;
-    if (!file.valid() || !::ReadFile(file.get(), head.data(), static_cast<DWORD>(head.size()), &got, nullptr)) return {};
-    ClipHeader header = ReadClipHeader(head.data(), got);
-    if (!header.isoMedia) return header;
-    // The movie box, wherever it is among the top-level boxes (phones write it last).
-    constexpr std::uint64_t kLargestMovieBox = 16u << 20;
-    std::uint64_t at = 0;
-    for (int boxes = 0; boxes < 64; ++boxes) {
-        LARGE_INTEGER to;
-        to.QuadPart = static_cast<LONGLONG>(at);
-        std::uint8_t start[16];
-        if (!::SetFilePointerEx(file.get(), to, nullptr, FILE_BEGIN) ||
-            !::ReadFile(file.get(), start, sizeof start, &got, nullptr))
-            break;
-        MediaBox box;
-        if (!ReadMediaBox(start, got, box) || box.length == 0) break;
-        if (std::memcmp(box.type, "moov", 4) == 0) {
-            if (box.length > kLargestMovieBox) break;
-            std::vector<std::uint8_t> moov(static_cast<std::size_t>(box.length));
-            if (::SetFilePointerEx(file.get(), to, nullptr, FILE_BEGIN) &&
-                ::ReadFile(file.get(), moov.data(), static_cast<DWORD>(moov.size()), &got, nullptr))
-                ReadMovieBox(moov.data(), got, header);
-            break;
-        }
-        at += box.length;
-    }
-    return header;
+    if (!file.valid()) return {};
+    return ReadClipFile([&](std::uint64_t at, std::uint8_t* to, std::size_t size) -> std::size_t {
+        LARGE_INTEGER from;
+        from.QuadPart = static_cast<LONGLONG>(at);
+        DWORD got = 0;
+        if (at > static_cast<std::uint64_t>(std::numeric_limits<LONGLONG>::max()) ||
+            !::SetFilePointerEx(file.get(), from, nullptr, FILE_BEGIN) ||
+            !::ReadFile(file.get(), to, static_cast<DWORD>(size), &got, nullptr))
+            return 0;
+        return got;
+    });
 }
 
 }  // namespace
@@ -388,7 +372,7 @@ std::unique_ptr<FrameSource> OpenMediaFoundationFrames(const std::string& ansiPa
     // MPEG-1/2 streams land their random seeks on the wrong frames.
     const GUID& native = reader->NativeSubtype();
     const bool seeksExact = !header.mpegStream && native != MFVideoFormat_MPG1 && native != MFVideoFormat_MPEG2;
-    auto source = std::make_unique<MfFrameSource>(std::move(reader), seeksExact);
+    auto source = std::make_unique<MfFrameSource>(std::move(reader), seeksExact, header.frameTimes);
     if (!source->Usable()) return nullptr;
     return source;
 }

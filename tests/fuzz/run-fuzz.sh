@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# Builds the BMP and JPEG fuzz targets natively (clang, libFuzzer, ASan, UBSan),
+# Builds the BMP, JPEG and clip-header fuzz targets natively (clang, libFuzzer, ASan, UBSan),
 # writes their seed corpora and runs each for a bounded time. Any finding fails.
 #   tests/fuzz/run-fuzz.sh [output folder]   (FUZZ_SECONDS, default 60)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 out=${1:-$root/build/fuzz}
 secs=${FUZZ_SECONDS:-60}
-mkdir -p "$out/seeds-bmp" "$out/seeds-jpeg" "$out/corpus-bmp" "$out/corpus-jpeg"
+mkdir -p "$out/seeds-bmp" "$out/seeds-jpeg" "$out/seeds-clip" "$out/corpus-bmp" "$out/corpus-jpeg" "$out/corpus-clip"
 cd "$root"
 common=(-std=c++20 -O1 -g -I"$root")
 san=(-fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all)
@@ -15,8 +15,11 @@ clang++ "${common[@]}" "${san[@]}" tests/fuzz/jpeg_fuzz.cpp imagefiles/jpeg_code
   base/format.cpp -ljpeg -o "$out/jpeg_fuzz"
 clang++ "${common[@]}" tests/fuzz/make_seeds.cpp imagefiles/bmp_format.cpp imagefiles/jpeg_codec.cpp \
   imagefiles/jpeg_codes.cpp base/format.cpp tools/ink_jpeg.cpp -ljpeg -o "$out/make_seeds"
+clang++ "${common[@]}" "${san[@]}" tests/fuzz/clip_fuzz.cpp video/clip_header.cpp -o "$out/clip_fuzz"
 "$out/make_seeds" "$out/seeds-bmp" "$out/seeds-jpeg"
-for t in bmp jpeg; do
+# The marker clips the build wrote, where it did (MP4 and MOV, a few KB each).
+cp "$out"/../tests/marker-*.mp4 "$out"/../tests/marker-*.mov "$out/seeds-clip/" 2>/dev/null || true
+for t in bmp jpeg clip; do
   echo "== ${t}_fuzz for ${secs}s"
   (cd "$out" && "./${t}_fuzz" -max_total_time="$secs" -rss_limit_mb=2560 -timeout=10 -print_final_stats=1 \
      "corpus-$t" "seeds-$t" 2>&1 | tail -n 12)

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
 #include <map>
 
 #include "base/file_exists.h"
 #include "base/handles.h"
 #include "common/marker_clips.h"
 #include "common/media.h"
+#include "video/clip_header.h"
 #include "video/frame_pixels.h"
 #include "video/frame_seeker.h"
 #include "video/frame_source.h"
@@ -55,6 +57,16 @@ bool NothingHolds(const std::string& path) {
     return OwnedFile(::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr)).valid();
 }
 
+ClipHeader HeaderOfFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return ReadClipFile([&](std::uint64_t at, std::uint8_t* to, std::size_t size) -> std::size_t {
+        in.clear();
+        in.seekg(static_cast<std::streamoff>(at));
+        in.read(reinterpret_cast<char*>(to), static_cast<std::streamsize>(size));
+        return static_cast<std::size_t>(in.gcount());
+    });
+}
+
 class MarkerClipFrames : public ::testing::TestWithParam<MarkerClip> {};
 
 TEST_P(MarkerClipFrames, StepsAndSeeksShowEachFramesMarkerInTheClipsColours) {
@@ -70,6 +82,13 @@ TEST_P(MarkerClipFrames, StepsAndSeeksShowEachFramesMarkerInTheClipsColours) {
     const bool variable = std::string(clip.file).find("vfr") != std::string::npos;
     EXPECT_NEAR(source->FrameTimeMs(89), (variable ? 133 : 89) * 1000.0 / 30, 2.0);
     EXPECT_NEAR(source->FramesPerSecond(), variable ? 20.5 : 30, variable ? 10 : 0.1);
+    // MP4 and MOV clips are counted and timed from their own sample tables, not decoded to the end.
+    const std::string name = clip.file;
+    const bool isoMedia = name.ends_with(".mp4") || name.ends_with(".mov");
+    const std::vector<std::int64_t> table = HeaderOfFile(clip.Path()).frameTimes;
+    ASSERT_EQ(table.size(), isoMedia ? std::size_t{kMarkerClipFrames} : 0u);
+    for (std::size_t n = 0; n < table.size(); ++n)
+        EXPECT_NEAR(table[n] / 1e4, (variable && n >= 45 ? 2 * n - 45 : n) * 1000.0 / 30, 0.1) << name << " frame " << n;
     DrawnFrame drawn(size.cx, size.cy);
     const int row = static_cast<int>((clip.FittedTop() + clip.FittedBottom()) / 2);
     for (long frame : {0L, 1L, 2L, 1L, 45L, 17L, 18L, 89L, 60L, 59L}) {
@@ -107,6 +126,24 @@ TEST(MediaFoundationFrames, LeaveTheClipFreeWhenTheSourceEnds) {
     }
     EXPECT_TRUE(NothingHolds(path));
     EXPECT_TRUE(::DeleteFileA(path.c_str()));
+}
+
+// Frames an edit list leaves out are not the clip's: the decoder skips them.
+TEST(MediaFoundationFrames, AClipTrimmedByItsEditListCountsOnlyTheFramesItShows) {
+    const MarkerClip& clip = kMarkerClips[0];
+    std::string path = clip.Path();
+    path.replace(path.rfind("marker-h264"), 11, "marker-trimmed");
+    if (!FileExists(path)) GTEST_SKIP() << "no trimmed marker clip";
+    EXPECT_TRUE(HeaderOfFile(path).frameTimes.empty());
+    auto source = OpenMediaFoundationFrames(path);
+    ASSERT_TRUE(source);
+    ASSERT_EQ(source->Length(), kMarkerClipFrames - 15);
+    DrawnFrame drawn(clip.fittedWidth, clip.fittedHeight);
+    const int row = static_cast<int>((clip.FittedTop() + clip.FittedBottom()) / 2);
+    for (long frame : {0L, 40L, 74L}) {
+        ASSERT_TRUE(drawn.Draw(*source, frame));
+        EXPECT_NEAR(drawn.MarkerLeft(row), clip.FittedLeft(frame + 15), 1.0) << "frame " << frame;
+    }
 }
 
 TEST(MediaFoundationFrames, AFileWithoutVideoOrNotAClipGivesNoSource) {
@@ -151,15 +188,22 @@ private:
 };
 
 TEST(FrameSeeking, ReachesEveryFrameAskedForWhereverTheDecoderLands) {
-    for (bool keyFrames : {true, false}) {
-        FakeDecoder decoder(90, 30, 2 * FakeDecoder::kPeriod, keyFrames);
-        FrameSeeker seeker(decoder, true);
-        ASSERT_EQ(seeker.Length(), 90);
-        for (long frame : {0L, 1L, 2L, 1L, 45L, 17L, 89L, 88L, 29L, 30L, 60L, 0L}) {
-            ASSERT_TRUE(seeker.Reach(frame));
-            EXPECT_EQ(decoder.current, frame) << (keyFrames ? "landing on key frames" : "landing on the frame");
+    // Indexed by reading the clip, or from the container's table of times (read
+    // from 0, placed on the decoder's clock by the first frame's stamp).
+    std::vector<std::int64_t> table;
+    for (int n = 0; n < 90; ++n) table.push_back(n * FakeDecoder::kPeriod);
+    for (bool known : {false, true})
+        for (bool keyFrames : {true, false}) {
+            FakeDecoder decoder(90, 30, 2 * FakeDecoder::kPeriod, keyFrames);
+            FrameSeeker seeker(decoder, true, known ? table : std::vector<std::int64_t>{});
+            ASSERT_EQ(seeker.Length(), 90);
+            EXPECT_EQ(decoder.reads, known ? 1 : 90);
+            for (long frame : {0L, 1L, 2L, 1L, 45L, 17L, 89L, 88L, 29L, 30L, 60L, 0L}) {
+                ASSERT_TRUE(seeker.Reach(frame));
+                EXPECT_EQ(decoder.current, frame) << (keyFrames ? "landing on key frames" : "landing on the frame")
+                                                  << (known ? ", times known" : "");
+            }
         }
-    }
 }
 
 TEST(FrameSeeking, ReadsOnWithoutSeekingForTheNextFrames) {
