@@ -271,6 +271,9 @@ public:
         order_.splice(order_.end(), order_, it->second.second);
         return &it->second.first;
     }
+    bool Holds(long frame) const { return frames_.count(frame) != 0; }
+    // Whether a picture of that many bytes is taken without letting one go.
+    bool Fits(std::size_t bytes) const { return bytes_ + bytes <= maxBytes_; }
     const Picture& Add(long frame, Picture picture) {
         const std::size_t bytes = picture.px.size() * sizeof(std::uint32_t);
         while (!order_.empty() && bytes_ + bytes > maxBytes_) {
@@ -318,11 +321,8 @@ public:
         if (!Usable() || dest.right <= dest.left || dest.bottom <= dest.top) return false;
         frame = std::clamp(frame, 0L, Length() - 1);
         const Picture* picture = cache_.Find(frame);
-        if (!picture) {
-            Picture fitted;
-            if (!seeker_.Reach(frame) || !reader_->Picture(fitted_.width, fitted_.height, fitted)) return false;
-            picture = &cache_.Add(frame, std::move(fitted));
-        }
+        if (!picture) picture = Decode(frame);
+        if (!picture) return false;
         BITMAPINFO info{};
         info.bmiHeader.biSize = sizeof info.bmiHeader;
         info.bmiHeader.biWidth = picture->width;
@@ -337,11 +337,32 @@ public:
                                SRCCOPY) != 0;
     }
 
+    // The first frame after `frame` not held, read on from where the decoder is,
+    // until the cache would have to let a frame go.
+    bool ReadAhead(long frame) override {
+        if (!Usable() || failed_) return false;
+        const std::size_t bytes = static_cast<std::size_t>(fitted_.width) * fitted_.height * sizeof(std::uint32_t);
+        for (long next = std::max(0L, frame + 1); next < Length(); ++next) {
+            if (cache_.Holds(next)) continue;
+            if (!cache_.Fits(bytes)) return false;
+            if (!Decode(next)) failed_ = true;
+            return !failed_;
+        }
+        return false;
+    }
+
 private:
+    const Picture* Decode(long frame) {
+        Picture fitted;
+        if (!seeker_.Reach(frame) || !reader_->Picture(fitted_.width, fitted_.height, fitted)) return nullptr;
+        return &cache_.Add(frame, std::move(fitted));
+    }
+
     std::unique_ptr<MfReader> reader_;
     FrameSeeker seeker_;
     FittedFrames cache_;
     PictureSize fitted_;
+    bool failed_ = false;  // a frame read ahead could not be decoded: no more reading ahead
 };
 
 ClipHeader ReadHeaderOf(const std::wstring& path) {

@@ -11,7 +11,9 @@ namespace mt {
 namespace {
 
 constexpr wchar_t kTimerClass[] = L"MovetrailMediaDevice";
-constexpr UINT_PTR kPlayTimer = 1;
+constexpr UINT_PTR kPlayTimer = 1, kReadAheadTimer = 2;
+// How long one turn of reading ahead may keep the window's messages waiting.
+constexpr std::chrono::milliseconds kReadAheadTurn{15};
 
 // The flags of the animation-device names; the digital-video ones have the same values.
 constexpr DWORD kStepFrames = MCI_ANIM_STEP_FRAMES, kStepReverse = MCI_ANIM_STEP_REVERSE;
@@ -184,10 +186,12 @@ void OwnMediaDevice::EndPlay(WPARAM notice) {
     playing_ = false;
     if (timer_) ::KillTimer(timer_.get(), kPlayTimer);
     Notify(std::exchange(playNotice_, nullptr), notice);
+    StartReadAhead();
 }
 
 bool OwnMediaDevice::Show(long frame) {
     position_ = frame;
+    StartReadAhead();
     if (!display_) return true;
     WindowDC dc(display_);
     return dc && Paint(dc.get());
@@ -210,11 +214,29 @@ void OwnMediaDevice::Tick() {
         playing_ = false;
         if (timer_) ::KillTimer(timer_.get(), kPlayTimer);
         Notify(std::exchange(playNotice_, nullptr), MCI_NOTIFY_SUCCESSFUL);
+        StartReadAhead();
         return;
     }
     double wait = frames_->FrameTimeMs(target + 1) - base - elapsed;
     UINT ms = static_cast<UINT>(std::clamp(std::ceil(wait), 1.0, 1000.0));
     if (!::SetTimer(TimerWindow(), kPlayTimer, ms, nullptr)) RaiseLastOSError();
+}
+
+void OwnMediaDevice::StartReadAhead() {
+    if (!playing_ && !::SetTimer(TimerWindow(), kReadAheadTimer, 1, nullptr)) RaiseLastOSError();
+}
+
+// Timer messages come only when no other message waits, so reading ahead never
+// holds up a click for longer than one frame's decoding; a turn reads on while
+// nothing else is waiting, for a few milliseconds.
+void OwnMediaDevice::ReadAhead() {
+    const auto start = std::chrono::steady_clock::now();
+    bool more = !playing_;
+    while (more && (more = frames_->ReadAhead(position_))) {
+        if (std::chrono::steady_clock::now() - start > kReadAheadTurn || HIWORD(::GetQueueStatus(QS_ALLINPUT & ~QS_TIMER)) != 0)
+            break;
+    }
+    if (!more && timer_) ::KillTimer(timer_.get(), kReadAheadTimer);
 }
 
 void OwnMediaDevice::Notify(HWND callback, WPARAM code) const {
@@ -232,6 +254,10 @@ HWND OwnMediaDevice::TimerWindow() {
 LRESULT OwnMediaDevice::WindowMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_TIMER && wp == kPlayTimer) {
         Tick();
+        return 0;
+    }
+    if (msg == WM_TIMER && wp == kReadAheadTimer) {
+        ReadAhead();
         return 0;
     }
     return ::DefWindowProcW(wnd, msg, wp, lp);

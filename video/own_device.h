@@ -53,6 +53,10 @@ private:
     // Moves to a frame and shows it; false when it could not be decoded.
     bool Show(long frame);
     void Tick();
+    // Reading ahead of the position while stopped: started after each move, and
+    // ended by a play or once there is nothing more to read.
+    void StartReadAhead();
+    void ReadAhead();
     void Notify(HWND callback, WPARAM code) const;
     HWND TimerWindow();
     // The timer window's messages.

@@ -102,6 +102,14 @@ TEST_P(MarkerClipFrames, StepsAndSeeksShowEachFramesMarkerInTheClipsColours) {
         EXPECT_LE(DrawnFrame::Difference(drawn.At(size.cx - 3, size.cy - 3), kMarkerGround), 4)
             << clip.file << " frame " << frame;
     }
+    // Read ahead from frame 59: the frames after it not drawn yet (60 and 89 were), then drawn from memory.
+    int ahead = 0;
+    while (source->ReadAhead(59)) ++ahead;
+    EXPECT_EQ(ahead, 28);
+    for (long frame = 60; frame < kMarkerClipFrames; ++frame) {
+        ASSERT_TRUE(drawn.Draw(*source, frame)) << "frame " << frame;
+        EXPECT_NEAR(drawn.MarkerLeft(row), clip.FittedLeft(frame), 1.0) << clip.file << " frame " << frame;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryFormat, MarkerClipFrames, ::testing::ValuesIn(kMarkerClips),

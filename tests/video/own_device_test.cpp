@@ -93,11 +93,15 @@ protected:
             test.drawn.push_back(n);
             return frames->Draw(dc, dest, n);
         }
+        bool ReadAhead(long n) override {
+            test.readAhead.push_back(n);
+            return test.readAhead.size() < 3;
+        }
         std::unique_ptr<FrameSource> frames;
         OwnDeviceTest& test;
     };
     DWORD drawMs = 0;
-    std::vector<long> drawn;
+    std::vector<long> drawn, readAhead;
 
     MciRecorder system;
     RoutingMci router{system, PlatformDeviceTraits(),
@@ -218,6 +222,20 @@ TEST_F(OwnDeviceTest, ADecoderSlowerThanTheClipPlaysEveryFrameInTurn) {
     std::vector<long> each(19);
     std::iota(each.begin(), each.end(), 1);
     EXPECT_EQ(played, each) << "every frame after the first, in order";
+}
+
+TEST_F(OwnDeviceTest, StoppedItReadsAheadOfItsFrameUntilThereIsNothingMoreAndNotWhilePlaying) {
+    Load(folder.WriteClip("ball.avi", BallClip(30, 15)));
+    TMediaPlayer& player = *form->MediaPlayer1;
+    ASSERT_TRUE(PumpUntil([&] { return player.QueryPosition() >= 5; }, 10000));
+    EXPECT_TRUE(readAhead.empty()) << "the load's play";
+    form->Button5Click();
+    readAhead.clear();
+    form->Button2Click();
+    const long f = player.QueryPosition();
+    ASSERT_TRUE(PumpUntil([&] { return readAhead.size() >= 3; }, 5000));
+    PumpUntil([] { return false; }, 300);
+    EXPECT_EQ(readAhead, std::vector<long>(3, f)) << "after the step, until the source has nothing more";
 }
 
 TEST_F(OwnDeviceTest, StopDuringPlayLeavesThePaneAndTheCounterOnOneFrame) {
