@@ -49,6 +49,7 @@ inline void CloseIcon(HICON h) noexcept { ::DestroyIcon(h); }
 inline void CloseWindowHandle(HWND h) noexcept { ::DestroyWindow(h); }
 inline void CloseDrop(HDROP h) noexcept { ::DragFinish(h); }
 inline void CloseLocal(HLOCAL h) noexcept { ::LocalFree(h); }
+inline void CloseHook(HHOOK h) noexcept { ::UnhookWindowsHookEx(h); }
 
 using OwnedBitmap = Owned<HBITMAP, &CloseGdiObject>;
 using OwnedBrush = Owned<HBRUSH, &CloseGdiObject>;
@@ -61,6 +62,8 @@ using OwnedWindow = Owned<HWND, &CloseWindowHandle>;
 using OwnedDrop = Owned<HDROP, &CloseDrop>;     // the files of one WM_DROPFILES
 using OwnedLocal = Owned<HLOCAL, &CloseLocal>;  // LocalAlloc'd by the system for the caller
 using OwnedFile = Owned<HANDLE, &CloseKernelHandle, NoneIsInvalid>;  // CreateFile's
+using OwnedHandle = Owned<HANDLE, &CloseKernelHandle>;  // events, threads, processes (null on failure)
+using OwnedHook = Owned<HHOOK, &CloseHook>;
 
 // A DC from GetDC/GetWindowDC that remembers its window, so ReleaseDC gets both.
 class WindowDC {

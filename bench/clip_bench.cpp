@@ -20,11 +20,9 @@
 #include <string>
 #include <vector>
 
-#include "app/form1.h"
-#include "base/application.h"
 #include "base/handles.h"
 #include "base/paths.h"
-#include "bench/bench_clock.h"
+#include "bench/main_window.h"
 #include "common/marker_clips.h"
 
 namespace {
@@ -246,11 +244,8 @@ bool Measure(mt::TForm1& form, const MarkerClip& clip, double startMB) {
 
 int main(int argc, char** argv) {
     using namespace mt;
-    Application.Initialize();
-    Application.SetTitle(L"Movetrail");
-    TForm1 form;
-    form.Show();
-    Pump();
+    const auto window = bench::StartMainWindow();
+    TForm1& form = *window;
     const double startMB = PrivateMB();
     std::vector<const char*> names;
     for (int i = 1; i < argc; ++i) names.push_back(argv[i]);

@@ -8,10 +8,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/form1.h"
-#include "base/application.h"
 #include "base/text.h"
-#include "bench/bench_clock.h"
+#include "bench/main_window.h"
 #include "common/dialog_driver.h"
 #include "common/media.h"
 
@@ -35,11 +33,8 @@ double Until(F cond, double limit) {
 
 int main() {
     using namespace mt;
-    Application.Initialize();
-    Application.SetTitle(L"Movetrail");
-    TForm1 form;
-    form.Show();
-    Pump();
+    const auto window = bench::StartMainWindow();
+    TForm1& form = *window;
 
     media::BallClip clip;
     clip.width = 320;

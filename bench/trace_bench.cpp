@@ -13,10 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "app/form1.h"
-#include "base/application.h"
 #include "base/handles.h"
-#include "bench/bench_clock.h"
+#include "bench/main_window.h"
 #include "still/readouts.h"
 #include "still/still_image.h"
 
@@ -57,11 +55,8 @@ double Median(std::vector<double> v) {
 
 int main() {
     using namespace mt;
-    Application.Initialize();
-    Application.SetTitle(L"Movetrail");
-    TForm1 form;
-    form.Show();
-    Pump();
+    const auto window = bench::StartMainWindow();
+    TForm1& form = *window;
     HWND main = form.Handle();
 
     // The still image exists and the trace is on, as after a press.

@@ -117,23 +117,19 @@ DialogDriver::DialogDriver(DialogMatch match, DialogScript script, DWORD timeout
         std::lock_guard guard(lock);
         drivers.push_back(this);
     }
-    hook_ = ::SetWindowsHookExW(WH_CBT, &DialogDriver::Hook, nullptr, threadId_);
-    thread_ = ::CreateThread(nullptr, 0, &DialogDriver::Run, this, 0, nullptr);
+    hook_.reset(::SetWindowsHookExW(WH_CBT, &DialogDriver::Hook, nullptr, threadId_));
+    thread_.reset(::CreateThread(nullptr, 0, &DialogDriver::Run, this, 0, nullptr));
 }
 
-DialogDriver::~DialogDriver() {
-    Wait();
-    ::CloseHandle(taken_);
-    ::CloseHandle(gone_);
-}
+DialogDriver::~DialogDriver() { Wait(); }
 
 bool DialogDriver::Wait() {
     if (thread_) {
         // Keep this thread's windows alive while the driver works.
-        while (::MsgWaitForMultipleObjects(1, &thread_, FALSE, 50, QS_ALLINPUT) != WAIT_OBJECT_0) Pump();
-        ::CloseHandle(thread_);
-        thread_ = nullptr;
-        ::UnhookWindowsHookEx(hook_);
+        const HANDLE thread = thread_.get();
+        while (::MsgWaitForMultipleObjects(1, &thread, FALSE, 50, QS_ALLINPUT) != WAIT_OBJECT_0) Pump();
+        thread_.reset();
+        hook_.reset();
         std::lock_guard guard(lock);
         drivers.erase(std::find(drivers.begin(), drivers.end(), this));
     }
@@ -148,11 +144,11 @@ LRESULT CALLBACK DialogDriver::Hook(int code, WPARAM wp, LPARAM lp) {
         std::lock_guard guard(lock);
         for (DialogDriver* d : drivers) {
             if (d->threadId_ != ::GetCurrentThreadId()) continue;
-            if (code == HCBT_DESTROYWND && d->dialog_ == wnd) ::SetEvent(d->gone_);
+            if (code == HCBT_DESTROYWND && d->dialog_ == wnd) ::SetEvent(d->gone_.get());
             if (code == HCBT_ACTIVATE && !d->dialog_ && !d->expired_ && !::GetPropW(wnd, kTaken) && d->match_(wnd)) {
                 ::SetPropW(wnd, kTaken, reinterpret_cast<HANDLE>(1));
                 d->dialog_ = wnd;
-                ::SetEvent(d->taken_);
+                ::SetEvent(d->taken_.get());
             }
         }
     }
@@ -161,7 +157,7 @@ LRESULT CALLBACK DialogDriver::Hook(int code, WPARAM wp, LPARAM lp) {
 
 DWORD WINAPI DialogDriver::Run(void* p) {
     auto* self = static_cast<DialogDriver*>(p);
-    if (::WaitForSingleObject(self->taken_, self->timeoutMs_) != WAIT_OBJECT_0) {
+    if (::WaitForSingleObject(self->taken_.get(), self->timeoutMs_) != WAIT_OBJECT_0) {
         std::lock_guard guard(lock);
         self->expired_ = !self->dialog_;
         if (self->expired_) return 0;
@@ -173,7 +169,7 @@ DWORD WINAPI DialogDriver::Run(void* p) {
     self->view = DialogView::Of(dialog);
     self->script_(dialog);
     self->answered_ = true;
-    if (::WaitForSingleObject(self->gone_, 3000) == WAIT_OBJECT_0) return 0;
+    if (::WaitForSingleObject(self->gone_.get(), 3000) == WAIT_OBJECT_0) return 0;
     for (HWND box : ShownWindows(DialogMatch(), ::GetCurrentProcessId(), self->threadId_)) {
         if (box == dialog) continue;
         ++self->strays;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "base/errors.h"
+#include "base/handles.h"
 #include "common/pump.h"
 
 namespace mt::test {
@@ -86,8 +87,8 @@ private:
     HWND dialog_ = nullptr;  // taken, under the lock
     bool expired_ = false;   // nothing taken in time, under the lock
     bool answered_ = false;
-    HANDLE taken_, gone_, thread_ = nullptr;
-    HHOOK hook_ = nullptr;
+    OwnedHandle taken_, gone_, thread_;
+    OwnedHook hook_;
 };
 
 // Runs f and returns the message of the program failure it raised ("" when none).
