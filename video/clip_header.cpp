@@ -1,6 +1,7 @@
 #include "video/clip_header.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <initializer_list>
 
@@ -77,8 +78,8 @@ std::uint32_t TimeScale(const Box& header) {
     return 0;
 }
 
-// More frames than a clip of a day at 30 frames a second: not a table to believe.
-constexpr std::uint64_t kMostFrames = 3'000'000;
+// More frames than nine hours at 30 frames a second: not a table to believe.
+constexpr std::uint64_t kMostFrames = 1'000'000;
 
 // The frames' presentation times in the media's own units, in display order;
 // empty where the tables are missing, disagree or leave frames out.
@@ -205,9 +206,114 @@ ClipHeader ReadClipHeader(const std::uint8_t* bytes, std::size_t size) {
     return h;
 }
 
+namespace {
+
+// The chunks of a RIFF list one after another in [bytes, bytes + size): a
+// four-character id, a little-endian length and the body, padded to even length.
+class Chunks {
+public:
+    Chunks(const std::uint8_t* bytes, std::size_t size) : at_(bytes), left_(bytes ? size : 0) {}
+    bool Next(const std::uint8_t*& id, const std::uint8_t*& body, std::size_t& size) {
+        if (left_ < 8) return false;
+        const std::size_t length = Le32(at_ + 4);
+        if (length > left_ - 8) return false;
+        id = at_;
+        body = at_ + 8;
+        size = length;
+        const std::size_t step = std::min(left_, 8 + length + (length & 1));
+        at_ += step;
+        left_ -= step;
+        return true;
+    }
+
+private:
+    const std::uint8_t* at_;
+    std::size_t left_;
+};
+
+}  // namespace
+
+void ReadAviIndex(const std::uint8_t* hdrl, std::size_t hdrlSize, const std::uint8_t* idx1, std::size_t idx1Size,
+                  ClipHeader& header) {
+    // The first video stream's number, and its rate and length from its stream header.
+    int streams = 0, video = -1;
+    std::uint32_t scale = 0, rate = 0, length = 0;
+    const std::uint8_t *id, *body;
+    std::size_t size;
+    for (Chunks lists(hdrl, hdrlSize); lists.Next(id, body, size);) {
+        if (!Is(id, "LIST") || size < 4) continue;
+        if (Is(body, "odml")) return;  // an OpenDML file: its index is not idx1 alone
+        if (!Is(body, "strl")) continue;
+        const std::uint8_t *innerId, *inner;
+        std::size_t innerSize;
+        for (Chunks parts(body + 4, size - 4); parts.Next(innerId, inner, innerSize);) {
+            if (Is(innerId, "indx")) return;
+            if (video < 0 && Is(innerId, "strh") && innerSize >= 36 && Is(inner, "vids")) {
+                video = streams;
+                scale = Le32(inner + 20);
+                rate = Le32(inner + 24);
+                length = Le32(inner + 32);
+            }
+        }
+        ++streams;
+    }
+    if (video < 0 || video > 99 || !scale || !rate) return;
+    // Its frames are the index's entries for its chunks ("00dc", or "00db" uncompressed).
+    const char digits[2] = {static_cast<char>('0' + video / 10), static_cast<char>('0' + video % 10)};
+    std::uint64_t frames = 0;
+    for (std::size_t at = 0; at + 16 <= idx1Size; at += 16) {
+        const std::uint8_t* entry = idx1 + at;
+        if (entry[0] != digits[0] || entry[1] != digits[1] || entry[2] != 'd' || (entry[3] != 'c' && entry[3] != 'b'))
+            continue;
+        if (Le32(entry + 12) == 0) return;  // a dropped frame: left to the decoder to count
+        ++frames;
+    }
+    if (frames == 0 || frames > kMostFrames || (length && frames != length)) return;
+    const double period = 1e7 * scale / rate;
+    header.frameTimes.resize(static_cast<std::size_t>(frames));
+    for (std::size_t n = 0; n < header.frameTimes.size(); ++n)
+        header.frameTimes[n] = static_cast<std::int64_t>(std::llround(n * period));
+}
+
+namespace {
+
+// The header list and the index of an AVI whose one RIFF holds the whole clip.
+void ReadAviFile(const ReadFileAt& readAt, ClipHeader& header) {
+    constexpr std::size_t kLargestList = 1u << 20, kLargestIndex = 16u << 20;
+    std::uint8_t start[12];
+    if (readAt(0, start, sizeof start) != sizeof start) return;
+    const std::uint64_t end = 8 + std::uint64_t{Le32(start + 4)};
+    if (readAt(end, start, 8) != 0) return;  // more RIFFs follow (OpenDML's AVIX)
+    std::vector<std::uint8_t> hdrl, idx1;
+    // Whether the file reaches that far: a short file's lengths are not taken at their word.
+    auto reaches = [&](std::uint64_t last) {
+        std::uint8_t byte;
+        return readAt(last, &byte, 1) == 1;
+    };
+    std::uint64_t at = 12;
+    for (int chunks = 0; chunks < 64 && at + 8 <= end; ++chunks) {
+        const std::size_t got = readAt(at, start, sizeof start);
+        if (got < 8) return;
+        const std::uint32_t size = Le32(start + 4);
+        if (got == sizeof start && Is(start, "LIST") && size > 4 && Is(start + 8, "hdrl") && size - 4 <= kLargestList &&
+            reaches(at + 8 + size - 1)) {
+            hdrl.resize(size - 4);
+            if (readAt(at + 12, hdrl.data(), hdrl.size()) != hdrl.size()) return;
+        } else if (Is(start, "idx1") && size > 0 && size <= kLargestIndex && reaches(at + 8 + size - 1)) {
+            idx1.resize(size);
+            if (readAt(at + 8, idx1.data(), idx1.size()) != idx1.size()) return;
+        }
+        at += 8 + std::uint64_t{size} + (size & 1);
+    }
+    ReadAviIndex(hdrl.data(), hdrl.size(), idx1.data(), idx1.size(), header);
+}
+
+}  // namespace
+
 ClipHeader ReadClipFile(const ReadFileAt& readAt) {
     std::vector<std::uint8_t> bytes(64 * 1024);
     ClipHeader header = ReadClipHeader(bytes.data(), readAt(0, bytes.data(), bytes.size()));
+    if (header.motionJpeg) ReadAviFile(readAt, header);
     if (!header.isoMedia) return header;
     // The movie box, wherever it is among the top-level boxes.
     constexpr std::uint64_t kLargestMovieBox = 16u << 20;
@@ -220,7 +326,8 @@ ClipHeader ReadClipFile(const ReadFileAt& readAt) {
         if (length == 1) length = got >= 16 ? Be64(start + 8) : 0;
         if (length < 8) break;
         if (Is(start + 4, "moov")) {
-            if (length > kLargestMovieBox) break;
+            std::uint8_t last;
+            if (length > kLargestMovieBox || readAt(at + length - 1, &last, 1) != 1) break;
             bytes.resize(static_cast<std::size_t>(length));
             if (readAt(at, bytes.data(), bytes.size()) == bytes.size()) ReadMovieBox(bytes.data(), bytes.size(), header);
             break;

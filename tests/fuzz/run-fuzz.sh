@@ -19,6 +19,9 @@ clang++ "${common[@]}" "${san[@]}" tests/fuzz/clip_fuzz.cpp video/clip_header.cp
 "$out/make_seeds" "$out/seeds-bmp" "$out/seeds-jpeg"
 # The marker clips the build wrote, where it did (MP4 and MOV, a few KB each).
 cp "$out"/../tests/marker-*.mp4 "$out"/../tests/marker-*.mov "$out/seeds-clip/" 2>/dev/null || true
+if command -v ffmpeg >/dev/null; then  # and a small MJPEG AVI, index and all
+  ffmpeg -hide_banner -loglevel error -y -f lavfi -i color=s=16x16:r=30:d=0.1 -c:v mjpeg "$out/seeds-clip/small.avi"
+fi
 for t in bmp jpeg clip; do
   echo "== ${t}_fuzz for ${secs}s"
   (cd "$out" && "./${t}_fuzz" -max_total_time="$secs" -rss_limit_mb=2560 -timeout=10 -print_final_stats=1 \
