@@ -224,7 +224,7 @@ TEST_F(OwnDeviceTest, ADecoderSlowerThanTheClipPlaysEveryFrameInTurn) {
     EXPECT_EQ(played, each) << "every frame after the first, in order";
 }
 
-TEST_F(OwnDeviceTest, StoppedItReadsAheadOfItsFrameUntilThereIsNothingMoreAndNotWhilePlaying) {
+TEST_F(OwnDeviceTest, StoppedItReadsAheadOfItsFrameUntilThereIsNothingMoreAndNotWhilePlayingOrTracing) {
     Load(folder.WriteClip("ball.avi", BallClip(30, 15)));
     TMediaPlayer& player = *form->MediaPlayer1;
     ASSERT_TRUE(PumpUntil([&] { return player.QueryPosition() >= 5; }, 10000));
@@ -233,6 +233,17 @@ TEST_F(OwnDeviceTest, StoppedItReadsAheadOfItsFrameUntilThereIsNothingMoreAndNot
     readAhead.clear();
     form->Button2Click();
     const long f = player.QueryPosition();
+    // The left button held, as in a trace.
+    auto hold = [](bool down) {
+        BYTE keys[256];
+        ::GetKeyboardState(keys);
+        keys[VK_LBUTTON] = down ? 0x80 : 0;
+        ::SetKeyboardState(keys);
+    };
+    hold(true);
+    PumpUntil([] { return false; }, 300);
+    hold(false);
+    EXPECT_TRUE(readAhead.empty()) << "while the button is held";
     ASSERT_TRUE(PumpUntil([&] { return readAhead.size() >= 3; }, 5000));
     PumpUntil([] { return false; }, 300);
     EXPECT_EQ(readAhead, std::vector<long>(3, f)) << "after the step, until the source has nothing more";
