@@ -20,9 +20,9 @@ public:
     virtual double FramesPerSecond() const = 0;
     // Draws frame n (clamped to the clip) stretched to dest. False when it cannot be decoded.
     virtual bool Draw(HDC dc, const RECT& dest, long frame) = 0;
-    // While the clip stands still at `frame`: decodes one of the frames after it
-    // that is not held yet, so that stepping or seeking on to it is quick. False
-    // when there is nothing more to read ahead.
+    // While the clip stands still at `frame`: decodes one of the next frames after
+    // it that is not held yet, so that stepping or seeking on to it is quick.
+    // False when there is nothing more to read ahead.
     virtual bool ReadAhead(long frame) {
         (void)frame;
         return false;

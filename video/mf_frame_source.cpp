@@ -272,8 +272,6 @@ public:
         return &it->second.first;
     }
     bool Holds(long frame) const { return frames_.count(frame) != 0; }
-    // Whether a picture of that many bytes is taken without letting one go.
-    bool Fits(std::size_t bytes) const { return bytes_ + bytes <= maxBytes_; }
     const Picture& Add(long frame, Picture picture) {
         const std::size_t bytes = picture.px.size() * sizeof(std::uint32_t);
         while (!order_.empty() && bytes_ + bytes > maxBytes_) {
@@ -337,14 +335,14 @@ public:
                                SRCCOPY) != 0;
     }
 
-    // The first frame after `frame` not held, read on from where the decoder is,
-    // until the cache would have to let a frame go.
+    // The first frame not held of the kAhead after `frame`, read on from where the
+    // decoder is. The cache lets the frames shown longest ago go for it: kAhead
+    // frames, and as many shown last, are well within its bound.
     bool ReadAhead(long frame) override {
         if (!Usable() || failed_) return false;
-        const std::size_t bytes = static_cast<std::size_t>(fitted_.width) * fitted_.height * sizeof(std::uint32_t);
-        for (long next = std::max(0L, frame + 1); next < Length(); ++next) {
+        const long last = std::min(Length() - 1, std::max(0L, frame) + kAhead);
+        for (long next = std::max(0L, frame + 1); next <= last; ++next) {
             if (cache_.Holds(next)) continue;
-            if (!cache_.Fits(bytes)) return false;
             if (!Decode(next)) failed_ = true;
             return !failed_;
         }
@@ -352,6 +350,8 @@ public:
     }
 
 private:
+    static constexpr long kAhead = 60;
+
     const Picture* Decode(long frame) {
         Picture fitted;
         if (!seeker_.Reach(frame) || !reader_->Picture(fitted_.width, fitted_.height, fitted)) return nullptr;

@@ -102,9 +102,12 @@ TEST_P(MarkerClipFrames, StepsAndSeeksShowEachFramesMarkerInTheClipsColours) {
         EXPECT_LE(DrawnFrame::Difference(drawn.At(size.cx - 3, size.cy - 3), kMarkerGround), 4)
             << clip.file << " frame " << frame;
     }
-    // Read ahead from frame 59: the frames after it not drawn yet (60 and 89 were), then drawn from memory.
+    // Read ahead: the next 60 frames not drawn yet (1, 2, 17, 18, 45, 59 and 60 were), then
+    // from 59 the rest but 89; then all drawn from memory.
     int ahead = 0;
-    while (source->ReadAhead(59)) ++ahead;
+    while (source->ReadAhead(0)) ++ahead;
+    EXPECT_EQ(ahead, 53);
+    for (ahead = 0; source->ReadAhead(59);) ++ahead;
     EXPECT_EQ(ahead, 28);
     for (long frame = 60; frame < kMarkerClipFrames; ++frame) {
         ASSERT_TRUE(drawn.Draw(*source, frame)) << "frame " << frame;
