@@ -387,13 +387,13 @@ std::unique_ptr<FrameSource> OpenMediaFoundationFrames(const std::string& ansiPa
     const MediaFoundation& mf = MediaFoundation::Get();
     if (!mf.Present()) return nullptr;
     const std::wstring path = AnsiToWide(ansiPath);
-    const ClipHeader header = ReadHeaderOf(path);
+    ClipHeader header = ReadHeaderOf(path);
     auto reader = std::make_unique<MfReader>(mf, path, header);
     if (!reader->Open()) return nullptr;
     // MPEG-1/2 streams land their random seeks on the wrong frames.
     const GUID& native = reader->NativeSubtype();
     const bool seeksExact = !header.mpegStream && native != MFVideoFormat_MPG1 && native != MFVideoFormat_MPEG2;
-    auto source = std::make_unique<MfFrameSource>(std::move(reader), seeksExact, header.frameTimes);
+    auto source = std::make_unique<MfFrameSource>(std::move(reader), seeksExact, std::move(header.frameTimes));
     if (!source->Usable()) return nullptr;
     return source;
 }

@@ -211,10 +211,7 @@ void OwnMediaDevice::Tick() {
     if (target < playTo_ && frames_->FrameTimeMs(target + 1) - base <= elapsed) ++target;
     if (target != position_) Show(target);
     if (target >= playTo_) {
-        playing_ = false;
-        if (timer_) ::KillTimer(timer_.get(), kPlayTimer);
-        Notify(std::exchange(playNotice_, nullptr), MCI_NOTIFY_SUCCESSFUL);
-        StartReadAhead();
+        EndPlay(MCI_NOTIFY_SUCCESSFUL);
         return;
     }
     double wait = frames_->FrameTimeMs(target + 1) - base - elapsed;
@@ -235,8 +232,8 @@ void OwnMediaDevice::ReadAhead() {
     const auto start = std::chrono::steady_clock::now();
     bool more = !playing_;
     while (more && (more = frames_->ReadAhead(position_))) {
-        if (std::chrono::steady_clock::now() - start > kReadAheadTurn || HIWORD(::GetQueueStatus(QS_ALLINPUT & ~QS_TIMER)) != 0)
-            break;
+        const bool waiting = HIWORD(::GetQueueStatus(QS_ALLINPUT & ~QS_TIMER)) != 0;
+        if (waiting || std::chrono::steady_clock::now() - start > kReadAheadTurn) break;
     }
     if (!more && timer_) ::KillTimer(timer_.get(), kReadAheadTimer);
 }
