@@ -3,9 +3,9 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <vector>
 
 #include "base/application.h"
+#include "base/dialog_template.h"
 #include "base/failure.h"
 #include "base/form_font.h"
 #include "base/handles.h"
@@ -14,25 +14,6 @@ namespace mt {
 namespace {
 
 constexpr int kTextId = 100;
-
-void Append(std::vector<WORD>& t, const wchar_t* s) {
-    do t.push_back(static_cast<WORD>(*s)); while (*s++);
-}
-
-void AlignDword(std::vector<WORD>& t) {
-    if (t.size() % 2) t.push_back(0);
-}
-
-void AddItem(std::vector<WORD>& t, DWORD style, WORD id, WORD classAtom, const wchar_t* text) {
-    AlignDword(t);
-    DLGITEMTEMPLATE item{style | WS_CHILD | WS_VISIBLE, 0, 0, 0, 10, 10, id};
-    const WORD* raw = reinterpret_cast<const WORD*>(&item);
-    t.insert(t.end(), raw, raw + sizeof item / sizeof(WORD));
-    t.push_back(0xFFFF);
-    t.push_back(classAtom);
-    Append(t, text);
-    t.push_back(0);  // no creation data
-}
 
 struct MessageState {
     const std::wstring* text;
@@ -93,23 +74,11 @@ INT_PTR CALLBACK MessageProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 void ShowMessage(const std::wstring& text) {
-    std::vector<WORD> t;
-    DLGTEMPLATE dt{};
-    dt.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
-    dt.cdit = 2;
-    dt.cx = 100;
-    dt.cy = 50;
-    const WORD* raw = reinterpret_cast<const WORD*>(&dt);
-    t.insert(t.end(), raw, raw + sizeof dt / sizeof(WORD));
-    t.push_back(0);  // no menu
-    t.push_back(0);  // standard dialog class
-    t.push_back(0);  // caption set at initialisation
-    AddItem(t, SS_LEFT | SS_NOPREFIX, kTextId, 0x0082, L"");
-    AddItem(t, BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, 0x0080, L"OK");
+    DialogTemplate t(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME);
+    t.Add(DialogClass::Static, SS_LEFT | SS_NOPREFIX, kTextId, L"");
+    t.Add(DialogClass::Button, BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, L"OK");
     MessageState state{&text};
-    Application.HideHint();
-    ::DialogBoxIndirectParamW(Application.Instance(), reinterpret_cast<DLGTEMPLATE*>(t.data()),
-                              Application.MainWindow(), &MessageProc, reinterpret_cast<LPARAM>(&state));
+    t.Run(Application.MainWindow(), &MessageProc, reinterpret_cast<LPARAM>(&state));
 }
 
 }  // namespace mt

@@ -42,11 +42,15 @@ debian_archive() {
 
 # A mirror in the middle of a sync serves index files that do not match their
 # release file. Try again; if one index still fails, go on with the others (apt
-# keeps them), and let the install itself say whether anything it needs is missing.
+# keeps them), and install from a consistent choice of suites (apt-suites.sh).
+source "$(dirname "${BASH_SOURCE[0]}")/apt-suites.sh"
+work=$(mktemp -d)
+chmod 755 "$work"
+trap 'rm -rf "$work"' EXIT
 apt_update() {
   local try
   for try in 1 2 3; do
-    if $SUDO apt-get update -q; then return 0; fi
+    if $SUDO apt-get update -q 2>&1 | tee "$work/update.log"; then return 0; fi
     [ "$try" -lt 3 ] && sleep $((try * 10))
   done
   echo "install-deps: apt-get update failed for some index; going on with the rest" >&2
@@ -79,9 +83,25 @@ fi
 if [ ${#missing[@]} -gt 0 ] || [ -n "${need_update:-}" ]; then
   apt_update
 fi
+MOVETRAIL_APT_OPTS=()
+twins=()
+if [ ${#missing[@]} -gt 0 ] && [ -s "$work/update.log" ]; then
+  aside=$(movetrail_failed_suites "$work/update.log")
+  if [ -n "$aside" ]; then
+    movetrail_write_preferences "$work/preferences.d" <<<"$aside"
+    MOVETRAIL_APT_OPTS=(-o "Dir::Etc::PreferencesParts=$work/preferences.d")
+    stranded=$(movetrail_stranded_twins "${missing[@]}")
+    echo "install-deps: the mirror did not serve every index of $(echo $aside); installing from the other suites only${stranded:+, with the i386 twins of $(echo "$stranded" | awk '{ printf "%s%s", s, $1; s = " " }') fetched at their installed amd64 versions}"
+    while read -r name version; do
+      [ -n "$name" ] || continue
+      file=$(movetrail_fetch_twin "$name" "$version" "$work") || exit 1
+      twins+=("$file")
+    done <<<"$stranded"
+  fi
+fi
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
-  $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+  $SUDO apt-get "${MOVETRAIL_APT_OPTS[@]}" install -y -q --no-install-recommends "${missing[@]}" "${twins[@]}"
 fi
 
 # The Japanese locale the program runs under (ANSI code page 932 in Wine).

@@ -1,0 +1,89 @@
+# Sourced by install-deps.sh: one consistent choice of suites for an install when
+# the mirror failed to serve one of a suite's package indexes (a mirror in the
+# middle of a sync serves index files that do not match their release file).
+#
+# The amd64 and i386 builds of a Multi-Arch "same" library must have one version.
+# If, say, bookworm-security's i386 index is missing, the i386 twins can come only
+# from bookworm and bookworm-updates, while the amd64 side would still be offered
+# bookworm-security's newer versions; apt then finds no solution. So a suite with
+# a missing index is set aside for the whole install (both architectures), by an
+# apt preferences entry given to these apt calls only: the machine's own apt
+# configuration is left as it was.
+#
+# That is not enough where the machine already has an amd64 twin at a version
+# only the set-aside suite has (installed from bookworm-security while its index
+# was whole): apt would have to downgrade it. There the i386 package of exactly
+# the installed version is fetched from the archive's pool, where Debian keeps
+# every architecture's build side by side, at the path the amd64 build's
+# (signed) index entry gives with the architecture changed, and checked for its
+# name, version and architecture before it is installed. The installed libraries
+# keep their security fixes, and the machine ends as a full install would leave it.
+#
+# The apt and dpkg commands are the variables below, so a test can stand in for them.
+MOVETRAIL_APT_GET=${MOVETRAIL_APT_GET:-apt-get}
+MOVETRAIL_APT_CACHE=${MOVETRAIL_APT_CACHE:-apt-cache}
+MOVETRAIL_DPKG_QUERY=${MOVETRAIL_DPKG_QUERY:-dpkg-query}
+MOVETRAIL_FETCH=${MOVETRAIL_FETCH:-/usr/lib/apt/apt-helper download-file}
+
+# The suites with a binary package index that `apt-get update` (its output in the
+# file $1) failed to fetch, one a line. The release's main suite ($2) is never
+# set aside: without it nothing can be installed, and the install says so.
+movetrail_failed_suites() {
+  sed -n 's#^[EW]: Failed to fetch [^ ]*/dists/\([^/ ]*\)/[^ ]*/binary-[a-z0-9]*/.*#\1#p' "$1" |
+    sort -u | grep -vx "${2:-bookworm}" || true
+}
+
+# Writes, into the folder $1, the machine's own preference parts and one entry per
+# suite named on standard input that sets it aside.
+movetrail_write_preferences() {
+  local dir=$1 suite
+  mkdir -p "$dir"
+  cp /etc/apt/preferences.d/* "$dir"/ 2>/dev/null || true
+  while read -r suite; do
+    [ -n "$suite" ] || continue
+    printf 'Package: *\nPin: release n=%s\nPin-Priority: -1\n\n' "$suite" >>"$dir/zz-movetrail-set-aside.pref"
+  done
+}
+
+# The i386 packages among the arguments and everything they depend on, whose amd64
+# twin is installed at a version newer than the i386 side can have now (apt's
+# options for the install in MOVETRAIL_APT_OPTS): "name version" a line.
+movetrail_stranded_twins() {
+  local name
+  local -a i386=() deps=()
+  for name in "$@"; do [[ $name == *:i386 ]] && i386+=("$name"); done
+  [ ${#i386[@]} -gt 0 ] || return 0
+  mapfile -t deps < <($MOVETRAIL_APT_CACHE "${MOVETRAIL_APT_OPTS[@]}" depends --recurse --no-recommends \
+      --no-suggests --no-conflicts --no-breaks --no-replaces --no-enhances "${i386[@]}" 2>/dev/null |
+    sed -n 's/^\([^ <][^ ]*\):i386$/\1/p' | sort -u)
+  [ ${#deps[@]} -gt 0 ] || return 0
+  # One query each for the installed amd64 twins and the i386 candidates.
+  join <($MOVETRAIL_DPKG_QUERY -W -f='${Package} ${Status} ${Multi-Arch} ${Version}\n' \
+           "${deps[@]/%/:amd64}" 2>/dev/null |
+         awk '$2 == "install" && $4 == "installed" && $5 == "same" { print $1, $6 }' | sort -k1,1) \
+       <($MOVETRAIL_APT_CACHE "${MOVETRAIL_APT_OPTS[@]}" policy "${deps[@]/%/:i386}" 2>/dev/null |
+         awk '/^[^ ].*:$/ { p = $1; sub(/:i386:$/, "", p); sub(/:$/, "", p) }
+              /^ *Candidate:/ { print p, $2 }' | sort -k1,1) |
+    while read -r name installed candidate; do
+      if [ "$candidate" = "(none)" ] || dpkg --compare-versions "$installed" gt "$candidate"; then
+        printf '%s %s\n' "$name" "$installed"
+      fi
+    done
+}
+
+# Fetches the i386 build of package $1 at version $2 into the folder $3 and prints
+# its path; fails when the archive has no such file or the file is another package.
+movetrail_fetch_twin() {
+  local name=$1 version=$2 dir=$3 uri file
+  uri=$($MOVETRAIL_APT_GET download --print-uris "$name:amd64=$version" 2>/dev/null |
+    sed -n "s/^'\([^']*\)_amd64\.deb' .*/\1_i386.deb/p" | head -n 1)
+  [ -n "$uri" ] || { echo "install-deps: no archive entry for $name $version" >&2; return 1; }
+  file=$dir/${uri##*/}
+  $MOVETRAIL_FETCH "$uri" "$file" >/dev/null || { echo "install-deps: could not fetch $uri" >&2; return 1; }
+  if [ "$(dpkg-deb -f "$file" Package Version Architecture 2>/dev/null | tr '\n' ' ')" != \
+       "Package: $name Version: $version Architecture: i386 " ]; then
+    echo "install-deps: $uri is not $name $version for i386" >&2
+    return 1
+  fi
+  printf '%s\n' "$file"
+}
