@@ -45,17 +45,24 @@ movetrail_write_preferences() {
   done
 }
 
-# The i386 packages among the arguments and everything they depend on, whose amd64
-# twin is installed at a version newer than the i386 side can have now (apt's
-# options for the install in MOVETRAIL_APT_OPTS): "name version" a line.
-movetrail_stranded_twins() {
+# The names (without architecture) of the i386 packages among the arguments and
+# everything they depend on, under apt's options for the install (MOVETRAIL_APT_OPTS).
+movetrail_i386_closure() {
   local name
-  local -a i386=() deps=()
+  local -a i386=()
   for name in "$@"; do [[ $name == *:i386 ]] && i386+=("$name"); done
   [ ${#i386[@]} -gt 0 ] || return 0
-  mapfile -t deps < <($MOVETRAIL_APT_CACHE "${MOVETRAIL_APT_OPTS[@]}" depends --recurse --no-recommends \
-      --no-suggests --no-conflicts --no-breaks --no-replaces --no-enhances "${i386[@]}" 2>/dev/null |
-    sed -n 's/^\([^ <][^ ]*\):i386$/\1/p' | sort -u)
+  $MOVETRAIL_APT_CACHE "${MOVETRAIL_APT_OPTS[@]}" depends --recurse --no-recommends --no-suggests \
+      --no-conflicts --no-breaks --no-replaces --no-enhances "${i386[@]}" 2>/dev/null |
+    sed -n 's/^\([^ <][^ ]*\):i386$/\1/p' | sort -u
+}
+
+# Of the i386 closure of the arguments, the packages whose amd64 twin is installed
+# at a version newer than the i386 side can have now: "name version" a line.
+movetrail_stranded_twins() {
+  local name installed candidate
+  local -a deps=()
+  mapfile -t deps < <(movetrail_i386_closure "$@")
   [ ${#deps[@]} -gt 0 ] || return 0
   # One query each for the installed amd64 twins and the i386 candidates.
   join <($MOVETRAIL_DPKG_QUERY -W -f='${Package} ${Status} ${Multi-Arch} ${Version}\n' \
@@ -69,6 +76,44 @@ movetrail_stranded_twins() {
         printf '%s %s\n' "$name" "$installed"
       fi
     done
+}
+
+# The source packages of the installed amd64 packages named on standard input
+# ("name ..." lines), one a line.
+movetrail_sources_of() {
+  local -a names=()
+  mapfile -t names < <(awk 'NF { print $1 ":amd64" }')
+  [ ${#names[@]} -gt 0 ] || return 0
+  $MOVETRAIL_DPKG_QUERY -W -f='${source:Package}\n' "${names[@]}" 2>/dev/null | sort -u
+}
+
+# Appends to the preferences folder $1 an entry that gives back the set-aside
+# suite $2 to the packages built from the sources on standard input: their amd64
+# side stays at the version the machine has (every binary of a source moves
+# together), and their i386 side is fetched at it.
+movetrail_keep_sources() {
+  local dir=$1 suite=$2 list
+  list=$(awk 'NF { printf "%ssrc:%s", sep, $1; sep = " " }')
+  [ -n "$list" ] || return 0
+  printf 'Package: %s\nPin: release n=%s\nPin-Priority: 500\n\n' "$list" "$suite" >>"$dir/zz-movetrail-kept.pref"
+}
+
+# Of the i386 closure of the arguments, the packages built from the sources named
+# in $1 (one a line), at the version their amd64 side will have: "name version".
+movetrail_twins_of_sources() {
+  local sources=$1
+  shift
+  local -a deps=()
+  mapfile -t deps < <(movetrail_i386_closure "$@")
+  [ ${#deps[@]} -gt 0 ] || return 0
+  $MOVETRAIL_APT_CACHE "${MOVETRAIL_APT_OPTS[@]}" show --no-all-versions "${deps[@]/%/:amd64}" 2>/dev/null |
+    awk -v sources="$sources" '
+      BEGIN { n = split(sources, s, "\n"); for (i = 1; i <= n; i++) if (s[i] != "") keep[s[i]] = 1 }
+      /^Package: / { p = $2; src = $2; v = "" }
+      /^Source: / { src = $2 }
+      /^Version: / { v = $2 }
+      /^$/ { if (p != "" && (src in keep)) print p, v; p = "" }
+      END { if (p != "" && (src in keep)) print p, v }' | sort -u
 }
 
 # Fetches the i386 build of package $1 at version $2 into the folder $3 and prints

@@ -91,7 +91,12 @@ if [ ${#missing[@]} -gt 0 ] && [ -s "$work/update.log" ]; then
     movetrail_write_preferences "$work/preferences.d" <<<"$aside"
     MOVETRAIL_APT_OPTS=(-o "Dir::Etc::PreferencesParts=$work/preferences.d")
     stranded=$(movetrail_stranded_twins "${missing[@]}")
-    echo "install-deps: the mirror did not serve every index of $(echo $aside); installing from the other suites only${stranded:+, with the i386 twins of $(echo "$stranded" | awk '{ printf "%s%s", s, $1; s = " " }') fetched at their installed amd64 versions}"
+    if [ -n "$stranded" ]; then
+      sources=$(movetrail_sources_of <<<"$stranded")
+      for suite in $aside; do movetrail_keep_sources "$work/preferences.d" "$suite" <<<"$sources"; done
+      stranded=$(movetrail_twins_of_sources "$sources" "${missing[@]}")
+    fi
+    echo "install-deps: the mirror did not serve every index of $(echo $aside); installing from the other suites only${stranded:+, but for the sources of $(echo $sources), whose i386 packages ($(echo "$stranded" | awk '{ printf "%s%s", s, $1; s = " " }')) are fetched at the version their amd64 side has}"
     while read -r name version; do
       [ -n "$name" ] || continue
       file=$(movetrail_fetch_twin "$name" "$version" "$work") || exit 1

@@ -39,6 +39,11 @@ check "the preferences entry sets the suite aside" \
 fake_apt_cache() {
   case "$*" in
     *depends*) printf 'wine32:i386\n  Depends: libssl3:i386\nlibssl3:i386\nzlib1g:i386\nlibfoo:i386\nlibbar:i386\n<libvirtual:i386>\n' ;;
+    *show*)
+      printf 'Package: libssl3\nSource: openssl\nVersion: 3.0.22-1~deb12u2\n\n'
+      printf 'Package: zlib1g\nSource: zlib (1:1.2.13.dfsg-1)\nVersion: 1:1.2.13.dfsg-1\n\n'
+      printf 'Package: libcrypto-extra\nSource: openssl\nVersion: 3.0.22-1~deb12u2\n\n'
+      printf 'Package: libbar\nVersion: 9.0\n' ;;
     *policy*)
       printf 'libbar:i386:\n  Installed: (none)\n  Candidate: 1.0\n'
       printf 'libfoo:i386:\n  Installed: (none)\n  Candidate: 1.0\n'
@@ -47,6 +52,7 @@ fake_apt_cache() {
   esac
 }
 fake_dpkg_query() {
+  if [[ $* == *source:Package* ]]; then printf 'openssl\nopenssl\n'; return 0; fi
   printf 'libbar install ok installed foreign 9.0\n'
   printf 'libssl3 install ok installed same 3.0.22-1~deb12u2\n'
   printf 'zlib1g install ok installed same 1:1.2.12-1\n'
@@ -57,6 +63,15 @@ MOVETRAIL_APT_CACHE=fake_apt_cache MOVETRAIL_DPKG_QUERY=fake_dpkg_query MOVETRAI
 check "only a twin newer than the i386 side can have is stranded" "libssl3 3.0.22-1~deb12u2" \
   "$(movetrail_stranded_twins wine32:i386 cmake)"
 check "no i386 packages asked for, no twins" "" "$(movetrail_stranded_twins cmake)"
+
+# The stranded twin's source keeps the set-aside suite, and every i386 package of
+# that source is fetched at the version its amd64 side has.
+check "the sources of the stranded twins" "openssl" "$(movetrail_sources_of <<<"libssl3 3.0.22-1~deb12u2")"
+movetrail_keep_sources "$t/prefs" bookworm-security <<<"openssl"
+check "the kept sources get the suite back" "Package: src:openssl|Pin: release n=bookworm-security|Pin-Priority: 500||" \
+  "$(tr '\n' '|' <"$t/prefs/zz-movetrail-kept.pref")"
+check "every i386 package of a kept source is fetched" "libcrypto-extra 3.0.22-1~deb12u2|libssl3 3.0.22-1~deb12u2|" \
+  "$(movetrail_twins_of_sources openssl wine32:i386 | tr '\n' '|')"
 
 # The archive's pool holds the i386 build beside the amd64 one.
 fake_apt_get() {
