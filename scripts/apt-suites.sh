@@ -98,8 +98,10 @@ movetrail_keep_sources() {
   printf 'Package: %s\nPin: release n=%s\nPin-Priority: 500\n\n' "$list" "$suite" >>"$dir/zz-movetrail-kept.pref"
 }
 
-# Of the i386 closure of the arguments, the packages built from the sources named
-# in $1 (one a line), at the version their amd64 side will have: "name version".
+# Of the i386 closure of the arguments, the Multi-Arch "same" libraries built from
+# the sources named in $1 (one a line), at the version their amd64 side will have:
+# "name version". (Another package of theirs, perl say, has one architecture only,
+# and the amd64 one serves.)
 movetrail_twins_of_sources() {
   local sources=$1
   shift
@@ -109,11 +111,12 @@ movetrail_twins_of_sources() {
   $MOVETRAIL_APT_CACHE "${MOVETRAIL_APT_OPTS[@]}" show --no-all-versions "${deps[@]/%/:amd64}" 2>/dev/null |
     awk -v sources="$sources" '
       BEGIN { n = split(sources, s, "\n"); for (i = 1; i <= n; i++) if (s[i] != "") keep[s[i]] = 1 }
-      /^Package: / { p = $2; src = $2; v = "" }
+      /^Package: / { p = $2; src = $2; v = ""; ma = "" }
       /^Source: / { src = $2 }
       /^Version: / { v = $2 }
-      /^$/ { if (p != "" && (src in keep)) print p, v; p = "" }
-      END { if (p != "" && (src in keep)) print p, v }' | sort -u
+      /^Multi-Arch: / { ma = $2 }
+      /^$/ { if (p != "" && ma == "same" && (src in keep)) print p, v; p = "" }
+      END { if (p != "" && ma == "same" && (src in keep)) print p, v }' | sort -u
 }
 
 # Fetches the i386 build of package $1 at version $2 into the folder $3 and prints
@@ -124,6 +127,8 @@ movetrail_fetch_twin() {
     sed -n "s/^'\([^']*\)_amd64\.deb' .*/\1_i386.deb/p" | head -n 1)
   [ -n "$uri" ] || { echo "install-deps: no archive entry for $name $version" >&2; return 1; }
   file=$dir/${uri##*/}
+  # apt's downloads run as its own user where it has one: a folder it may write.
+  if id -u _apt >/dev/null 2>&1; then chown _apt "$dir" 2>/dev/null || true; fi
   $MOVETRAIL_FETCH "$uri" "$file" >/dev/null || { echo "install-deps: could not fetch $uri" >&2; return 1; }
   if [ "$(dpkg-deb -f "$file" Package Version Architecture 2>/dev/null | tr '\n' ' ')" != \
        "Package: $name Version: $version Architecture: i386 " ]; then

@@ -40,9 +40,10 @@ fake_apt_cache() {
   case "$*" in
     *depends*) printf 'wine32:i386\n  Depends: libssl3:i386\nlibssl3:i386\nzlib1g:i386\nlibfoo:i386\nlibbar:i386\n<libvirtual:i386>\n' ;;
     *show*)
-      printf 'Package: libssl3\nSource: openssl\nVersion: 3.0.22-1~deb12u2\n\n'
-      printf 'Package: zlib1g\nSource: zlib (1:1.2.13.dfsg-1)\nVersion: 1:1.2.13.dfsg-1\n\n'
-      printf 'Package: libcrypto-extra\nSource: openssl\nVersion: 3.0.22-1~deb12u2\n\n'
+      printf 'Package: libssl3\nSource: openssl\nVersion: 3.0.22-1~deb12u2\nMulti-Arch: same\n\n'
+      printf 'Package: zlib1g\nSource: zlib (1:1.2.13.dfsg-1)\nVersion: 1:1.2.13.dfsg-1\nMulti-Arch: same\n\n'
+      printf 'Package: openssl\nVersion: 3.0.22-1~deb12u2\nMulti-Arch: foreign\n\n'
+      printf 'Package: libcrypto-extra\nSource: openssl\nVersion: 3.0.22-1~deb12u2\nMulti-Arch: same\n\n'
       printf 'Package: libbar\nVersion: 9.0\n' ;;
     *policy*)
       printf 'libbar:i386:\n  Installed: (none)\n  Candidate: 1.0\n'
@@ -70,7 +71,7 @@ check "the sources of the stranded twins" "openssl" "$(movetrail_sources_of <<<"
 movetrail_keep_sources "$t/prefs" bookworm-security <<<"openssl"
 check "the kept sources get the suite back" "Package: src:openssl|Pin: release n=bookworm-security|Pin-Priority: 500||" \
   "$(tr '\n' '|' <"$t/prefs/zz-movetrail-kept.pref")"
-check "every i386 package of a kept source is fetched" "libcrypto-extra 3.0.22-1~deb12u2|libssl3 3.0.22-1~deb12u2|" \
+check "every i386 library of a kept source is fetched, no program" "libcrypto-extra 3.0.22-1~deb12u2|libssl3 3.0.22-1~deb12u2|" \
   "$(movetrail_twins_of_sources openssl wine32:i386 | tr '\n' '|')"
 
 # The archive's pool holds the i386 build beside the amd64 one.
