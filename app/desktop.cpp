@@ -50,7 +50,7 @@ bool IsStepKey(unsigned key) noexcept { return key == VK_RIGHT || key == VK_LEFT
 
 bool IsEditKey(unsigned key, unsigned shift) noexcept {
     if ((shift & (ssCtrl | ssAlt)) != ssCtrl) return false;
-    return key == 'Z' || key == 'Y' || key == 'C' || key == 'V';
+    return key == 'Z' || key == 'Y' || key == 'C' || key == 'V' || key == 'T';
 }
 
 bool ForwardWindowKeys(MSG& msg) {
@@ -94,6 +94,7 @@ bool TForm1::FormKeyDown(WORD key, TShiftState shift) {
         case 'Y': RedoStill(); return true;
         case 'C': CopyStill(); return true;
         case 'V': PasteStill(); return true;
+        case 'T': ComposeTrail(); return true;
         }
     }
     switch (key) {

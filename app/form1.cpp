@@ -137,6 +137,7 @@ void TForm1::ConnectHandlers() {
     Button9->OnClick = [this] { Button9Click(); };
     Button10->OnClick = [this] { Button10Click(); };
     SpeedButton1->OnClick = [this] { SpeedButton1Click(); };
+    SpeedButton1->OnContextPopup = [this](int x, int y) { SpeedButton1ContextPopup(x, y); };
     Panel1->OnMouseDown = [this](TMouseButton b, TShiftState s, int x, int y) { Panel1MouseDown(b, s, x, y); };
     Panel1->OnMouseMove = [this](TShiftState s, int x, int y) { Panel1MouseMove(s, x, y); };
     Panel1->OnMouseUp = [this](TMouseButton b, TShiftState s, int x, int y) { Panel1MouseUp(b, s, x, y); };

@@ -105,6 +105,11 @@ public:
     // step, or after the latest undone one.
     void UndoStill();
     void RedoStill();
+    // Ctrl+T, or the menu of a right-click on SpeedButton1: the trail of a range
+    // of frames built into the still image in one action.
+    void ComposeTrail();
+    // Runs for a right-click on SpeedButton1: its menu, at (x, y) on the screen.
+    void SpeedButton1ContextPopup(int x, int y);
 
     // Picture files.
     void Button7Click();
@@ -127,7 +132,7 @@ public:
     void OpenFile(const std::wstring& name);
     // Runs for a key pressed while the focus is in the main window: the arrow
     // keys and Home step the video, Ctrl with Z, Y, C or V edit the still
-    // image; false for any other key.
+    // image (Ctrl+T builds a trail); false for any other key.
     bool FormKeyDown(WORD key, TShiftState shift);
 
     static constexpr int kClientWidth = 680;

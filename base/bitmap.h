@@ -12,6 +12,18 @@
 
 namespace mt {
 
+// The header of a 32-bit top-down DIB of the given size, no colour table.
+inline BITMAPINFO TopDownDib32(int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
 class TBitmap {
 public:
     TBitmap() = default;

@@ -376,6 +376,18 @@ LRESULT TSpeedButton::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         if (::GetCapture() == hwnd_) ::ReleaseCapture();
         Invalidate();
         return 0;
+    case WM_CONTEXTMENU:
+        if (OnContextPopup) {
+            POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+            if (p.x == -1 && p.y == -1) {  // from the keyboard: below the button's middle
+                RECT r;
+                ::GetWindowRect(hwnd_, &r);
+                p = POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+            }
+            OnContextPopup(p.x, p.y);
+            return 0;
+        }
+        break;
     }
     return TControl::WndProc(msg, wp, lp);
 }

@@ -142,6 +142,8 @@ public:
     void Click() {
         if (OnClick) OnClick();
     }
+    // A right-click (or the menu key): where its menu goes, in screen pixels.
+    std::function<void(int x, int y)> OnContextPopup;
     void PaintButton(HDC dc) const;
     HBITMAP Glyph() const noexcept { return glyph_.get(); }
 

@@ -50,6 +50,7 @@ inline void CloseWindowHandle(HWND h) noexcept { ::DestroyWindow(h); }
 inline void CloseDrop(HDROP h) noexcept { ::DragFinish(h); }
 inline void CloseLocal(HLOCAL h) noexcept { ::LocalFree(h); }
 inline void CloseHook(HHOOK h) noexcept { ::UnhookWindowsHookEx(h); }
+inline void CloseMenu(HMENU h) noexcept { ::DestroyMenu(h); }
 
 using OwnedBitmap = Owned<HBITMAP, &CloseGdiObject>;
 using OwnedBrush = Owned<HBRUSH, &CloseGdiObject>;
@@ -64,6 +65,7 @@ using OwnedLocal = Owned<HLOCAL, &CloseLocal>;  // LocalAlloc'd by the system fo
 using OwnedFile = Owned<HANDLE, &CloseKernelHandle, NoneIsInvalid>;  // CreateFile's
 using OwnedHandle = Owned<HANDLE, &CloseKernelHandle>;  // events, threads, processes (null on failure)
 using OwnedHook = Owned<HHOOK, &CloseHook>;
+using OwnedMenu = Owned<HMENU, &CloseMenu>;
 
 // A DC from GetDC/GetWindowDC that remembers its window, so ReleaseDC gets both.
 class WindowDC {

@@ -3,13 +3,25 @@
 # demo clip opened from the command line and stepped, the moving ball traced into
 # the still image, the readouts showing a position and a measured drag
 # (tools/screenshot_session.cpp drives the program).
+# With "trail" it remakes docs/trail.png: the textured marker clip's square laid
+# over its first frame every tenth frame from 10 to 70 with Ctrl+T.
 #   scripts/screenshot.sh [OUT.png]   (build folder: MOVETRAIL_BUILD, default build/mingw)
+#   scripts/screenshot.sh trail [OUT.png]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-out="${1:-$root/docs/main-window.png}"
+mode=""
+clip_name=demo.avi
+default_out=$root/docs/main-window.png
+if [ "${1:-}" = trail ]; then
+  mode=trail
+  clip_name=tests/marker-textured.mp4
+  default_out=$root/docs/trail.png
+  shift
+fi
+out="${1:-$default_out}"
 build="$root/${MOVETRAIL_BUILD:-build/mingw}"
-cmake --build "$build" --target movetrail demo_clip screenshot_session >/dev/null
+cmake --build "$build" --target movetrail demo_clip marker_clips screenshot_session >/dev/null
 mkdir -p "$(dirname "$out")"
 unset DISPLAY
 source scripts/wine-env.sh
@@ -21,7 +33,7 @@ movetrail_start_wineserver
 # Keep the pointer off the controls so no hover hint covers them.
 xdotool mousemove 0 0 || true
 wine "$build/tests/screenshot_session.exe" "$(winepath -w "$build/movetrail.exe")" \
-  "$(winepath -w "$build/demo.avi")" "$(winepath -w "$work/ready")" "$(winepath -w "$work/done")" &
+  "$(winepath -w "$build/$clip_name")" "$(winepath -w "$work/ready")" "$(winepath -w "$work/done")" $mode &
 session=$!
 # The session says when the window shows it all (bounded).
 for _ in $(seq 1 240); do

@@ -1,7 +1,10 @@
 #include "still/still_image.h"
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 
+#include "base/bitmap.h"
 #include "base/errors.h"
 #include "base/failure.h"
 #include "still/still_history.h"
@@ -48,7 +51,95 @@ RECT DisplayedArea(const TImage& image, const RECT& r) {
     return clipped;
 }
 
+// A 32-bit top-down DIB section of the plane's size selected into a memory DC.
+class PlaneSurface {
+public:
+    PlaneSurface(int width, int height) {
+        BITMAPINFO info = TopDownDib32(width, height);
+        dib_.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits_, nullptr, 0));
+        dc_.reset(::CreateCompatibleDC(nullptr));
+        if (!dib_ || !dc_ || !bits_) RaiseGraphicsResourceError(::GetLastError());
+        selected_.emplace(dc_.get(), dib_.get());
+        count_ = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    }
+    HDC Dc() const noexcept { return dc_.get(); }
+    std::uint32_t* Bits() const noexcept { return static_cast<std::uint32_t*>(bits_); }
+    std::size_t Count() const noexcept { return count_; }
+private:
+    OwnedBitmap dib_;
+    OwnedMemDC dc_;
+    void* bits_ = nullptr;
+    std::optional<SelectGuard> selected_;
+    std::size_t count_ = 0;
+};
+
 }  // namespace
+
+std::optional<PixelPlane> ReadStill(TImage& image, int width, int height) {
+    if (!image.Picture || image.Picture->Empty() || width <= 0 || height <= 0) return std::nullopt;
+    PlaneSurface surface(width, height);
+    std::memset(surface.Bits(), 0, surface.Count() * sizeof(std::uint32_t));
+    ::BitBlt(surface.Dc(), 0, 0, std::min(width, image.Picture->Width()), std::min(height, image.Picture->Height()),
+             StillImageCanvas(image), 0, 0, SRCCOPY);
+    ::GdiFlush();
+    PixelPlane plane(width, height);
+    for (std::size_t i = 0; i < plane.px.size(); ++i) plane.px[i] = surface.Bits()[i] & 0x00FFFFFFu;
+    return plane;
+}
+
+void WriteCompositeToStill(TImage& image, const PixelPlane& composite, const std::vector<std::uint8_t>& changed) {
+    const int w = composite.width, h = composite.height;
+    if (w <= 0 || h <= 0 || changed.size() != composite.px.size()) return;
+    PlaneSurface surface(w, h);
+    std::memcpy(surface.Bits(), composite.px.data(), surface.Count() * sizeof(std::uint32_t));
+    ::GdiFlush();
+    if (!image.Picture || image.Picture->Empty()) {
+        RECT client{};
+        ::GetClientRect(image.Handle(), &client);
+        auto made = CreateWhiteStill(client.right, client.bottom);
+        ::BitBlt(made->Canvas(), 0, 0, w, h, surface.Dc(), 0, 0, SRCCOPY);
+        if (image.History) image.History->Replace(image.Picture, std::move(made));
+        else image.Picture = std::move(made);
+        image.Invalidate();
+        return;
+    }
+    TBitmap& still = *image.Picture;
+    RECT bound{w, h, 0, 0};
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (changed[std::size_t(y) * std::size_t(w) + std::size_t(x)]) {
+                bound.left = std::min<LONG>(bound.left, x);
+                bound.right = std::max<LONG>(bound.right, x + 1);
+                bound.top = std::min<LONG>(bound.top, y);
+                bound.bottom = std::max<LONG>(bound.bottom, y + 1);
+            }
+    RECT whole{0, 0, still.Width(), still.Height()}, area{};
+    if (!::IntersectRect(&area, &bound, &whole)) return;  // nothing moved where the picture is
+    if (image.History) image.History->Changing(image.Picture, area);
+    still.Change(area, [&](HDC canvas) {
+        // A picture of 16 bits or more takes its own pixels back unchanged; one
+        // with a colour table only where something changed, so that no pixel
+        // moves to another entry of the same colour.
+        if (still.BitsPerPixel() >= 16) {
+            ::BitBlt(canvas, area.left, area.top, area.right - area.left, area.bottom - area.top, surface.Dc(),
+                     area.left, area.top, SRCCOPY);
+            return;
+        }
+        for (int y = area.top; y < area.bottom; ++y)
+            for (int x = area.left; x < area.right;) {
+                if (!changed[std::size_t(y) * std::size_t(w) + std::size_t(x)]) {
+                    ++x;
+                    continue;
+                }
+                int end = x;
+                while (end < area.right && changed[std::size_t(y) * std::size_t(w) + std::size_t(end)]) ++end;
+                ::BitBlt(canvas, x, y, end - x, 1, surface.Dc(), x, y, SRCCOPY);
+                x = end;
+            }
+    });
+    RECT shown = DisplayedArea(image, area);
+    ::InvalidateRect(image.Handle(), &shown, FALSE);
+}
 
 HDC StillImageCanvas(TImage& image) {
     if (!image.Picture) {

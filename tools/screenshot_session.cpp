@@ -3,8 +3,10 @@
 // frame with the ball traced into the still image every few frames, stepped back
 // one frame, a position read out on the video and a drag measured on the still
 // image. Creates READY when the window shows all of it, then waits (bounded)
-// for DONE to exist before ending the program.
-//   screenshot_session PROGRAM.exe CLIP.avi READY DONE   (Windows paths)
+// for DONE to exist before ending the program. With "trail" after them, the
+// session shows a trail instead: the textured marker clip's frame 0 copied, then
+// the square of frames 10 to 70, every 10th, laid over it with Ctrl+T.
+//   screenshot_session PROGRAM.exe CLIP READY DONE [trail]   (Windows paths)
 #include <windows.h>
 
 #include <cstdio>
@@ -43,9 +45,41 @@ bool CounterShows(const ProgramSession& app, HWND counter, int position) {
     return app.WaitText(counter, [&](const std::wstring& t) { return t.starts_with(text); }, 20000);
 }
 
-bool Run(const std::wstring& exe, const std::wstring& clip, const std::wstring& ready, const std::wstring& done) {
+// Ctrl+T typed at the program (its window is in front), the trail dialog answered.
+bool MakeTrail(const ProgramSession& app) {
+    HWND panel1 = app.Panel1(), counter = app.Counter();
+    if (!PumpUntil([&] { return ProgramSession::ClientSize(panel1).cx == 320; }, 60000)) return Fail("no clip", app);
+    app.Click(app.Button(L"停止"));
+    app.Click(app.Button(L"最初のフレーム"));
+    if (!CounterShows(app, counter, 0)) return Fail("no first frame", app);
+    app.ClickSpeedButton(app.SpeedButton1());
+    ::SetForegroundWindow(app.Main());
+    INPUT keys[4] = {};
+    const WORD codes[4] = {VK_CONTROL, 'T', 'T', VK_CONTROL};
+    for (int i = 0; i < 4; ++i) {
+        keys[i].type = INPUT_KEYBOARD;
+        keys[i].ki.wVk = codes[i];
+        keys[i].ki.dwFlags = i < 2 ? 0 : KEYEVENTF_KEYUP;
+    }
+    ::SendInput(4, keys, sizeof(INPUT));
+    HWND dialog = app.WaitDialog([](HWND d) { return ProgramSession::Text(d) == L"軌跡の合成"; });
+    if (!dialog) return Fail("no trail dialog", app);
+    for (auto [id, text] : {std::pair{102, L"10"}, std::pair{104, L"70"}, std::pair{106, L"10"}})
+        ::SendMessageW(::GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    if (!app.Press(dialog, IDOK, 120000)) return Fail("the trail was not built", app);
+    return true;
+}
+
+bool Run(const std::wstring& exe, const std::wstring& clip, const std::wstring& ready, const std::wstring& done,
+         bool trail) {
     ProgramSession app(exe, L"\"" + clip + L"\"");
     if (!app.Main()) return Fail("no main window", app);
+    if (trail) {
+        if (!MakeTrail(app)) return false;
+        ::CloseHandle(::CreateFileW(ready.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        PumpUntil([&] { return ::GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 120000);
+        return true;
+    }
     HWND panel1 = app.Panel1(), image1 = app.Image1(), counter = app.Counter();
     if (!PumpUntil([&] { return ProgramSession::ClientSize(image1).cx == kWidth; }, 30000)) return Fail("no clip", app);
     // From the first frame on, trace the ball, then step on a few frames.
@@ -77,9 +111,9 @@ bool Run(const std::wstring& exe, const std::wstring& clip, const std::wstring& 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: screenshot_session PROGRAM.exe CLIP.avi READY DONE\n");
+    if (argc != 5 && !(argc == 6 && std::string(argv[5]) == "trail")) {
+        std::fprintf(stderr, "usage: screenshot_session PROGRAM.exe CLIP READY DONE [trail]\n");
         return 2;
     }
-    return Run(AnsiToWide(argv[1]), AnsiToWide(argv[2]), AnsiToWide(argv[3]), AnsiToWide(argv[4])) ? 0 : 1;
+    return Run(AnsiToWide(argv[1]), AnsiToWide(argv[2]), AnsiToWide(argv[3]), AnsiToWide(argv[4]), argc == 6) ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 // a device context at the clip's fitted display size.
 #pragma once
 #include <windows.h>
+#include <cstdint>
 #include <memory>
 #include <string>
 namespace mt {
@@ -27,6 +28,26 @@ public:
         (void)frame;
         return false;
     }
+    // The pixels of frame n as Draw shows them at width x height (0x00RRGGBB, rows
+    // top-down), read without moving what the display shows. False when it
+    // cannot be decoded.
+    virtual bool ReadPixels(long frame, int width, int height, std::uint32_t* px);
+
+    // While another reader takes frames from the source (a trail over a range of
+    // frames), the device showing the clip does not read ahead.
+    bool Lent() const noexcept { return lent_ > 0; }
+    class Loan {
+    public:
+        explicit Loan(FrameSource& s) noexcept : s_(s) { ++s_.lent_; }
+        Loan(const Loan&) = delete;
+        Loan& operator=(const Loan&) = delete;
+        ~Loan() { --s_.lent_; }
+    private:
+        FrameSource& s_;
+    };
+
+private:
+    int lent_ = 0;
 };
 // Media Foundation's source reader, loaded at run time (mfplat, mfreadwrite):
 // nullptr where Media Foundation is absent, the file has no video stream, or it cannot be opened.

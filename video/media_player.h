@@ -70,6 +70,8 @@ public:
     // EMCIDeviceError with the platform's text for the code.
     void OpenDevice();
     void CloseDevice();
+    // Raises EMCIDeviceError "MCI デバイスがありません" without a device.
+    void RequireOpen() const;
     // Transport. Each raises EMCIDeviceError "MCI デバイスがありません" without a device.
     void Play();
     void Stop();
@@ -98,7 +100,6 @@ public:
 
 private:
     MCIERROR Send(UINT message, DWORD_PTR flags, void* parms);
-    void RequireOpen() const;
     bool Capability(DWORD item);
     void RefreshButtons();
     void TakeNotice(WPARAM code);

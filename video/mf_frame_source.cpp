@@ -335,6 +335,24 @@ public:
                                SRCCOPY) != 0;
     }
 
+    // At the fitted size, the fitted picture itself (as Draw shows it one to one),
+    // taken from the cache or decoded without keeping it there: a read over a
+    // range of frames does not push out the frames around the one shown.
+    bool ReadPixels(long frame, int width, int height, std::uint32_t* px) override {
+        if (!Usable() || width != fitted_.width || height != fitted_.height)
+            return FrameSource::ReadPixels(frame, width, height, px);
+        frame = std::clamp(frame, 0L, Length() - 1);
+        Picture decoded;
+        const Picture* picture = cache_.Find(frame);
+        if (!picture) {
+            if (!seeker_.Reach(frame) || !reader_->Picture(fitted_.width, fitted_.height, decoded)) return false;
+            picture = &decoded;
+        }
+        if (picture->width != width || picture->height != height) return false;
+        for (std::size_t i = 0; i < picture->px.size(); ++i) px[i] = picture->px[i] & 0x00FFFFFFu;
+        return true;
+    }
+
     // The first frame not held of the kAhead after `frame`, read on from where the
     // decoder is. The cache lets the frames shown longest ago go for it: kAhead
     // frames, and as many shown last, are well within its bound.

@@ -226,9 +226,13 @@ void OwnMediaDevice::StartReadAhead() {
 // Timer messages come only when no other message waits, so reading ahead never
 // holds up a click for longer than one frame's decoding; a turn reads on while
 // nothing else is waiting, for a few milliseconds. While a mouse button is held
-// (a trace copying the pane as the mouse moves) it waits.
+// (a trace copying the pane as the mouse moves) it waits, as it does while the
+// frames are lent.
 void OwnMediaDevice::ReadAhead() {
     if ((::GetKeyState(VK_LBUTTON) | ::GetKeyState(VK_RBUTTON)) & 0x8000) return;
+    // Another reader takes the clip's frames (a trail over a range): the decoder
+    // is left where that reader has it.
+    if (frames_->Lent()) return;
     const auto start = std::chrono::steady_clock::now();
     bool more = !playing_;
     while (more && (more = frames_->ReadAhead(position_))) {

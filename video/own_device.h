@@ -37,6 +37,8 @@ public:
     bool Paint(HDC dc);
 
     long Position() const noexcept { return position_; }
+    // The clip's frames, for reading a range of them without moving the device.
+    FrameSource& Frames() noexcept { return *frames_; }
     bool Playing() const noexcept { return playing_; }
 
 private:

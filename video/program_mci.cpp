@@ -88,6 +88,12 @@ bool RoutingMci::PaintStoppedFrame(MCIDEVICEID device, HDC dc) {
     return true;
 }
 
+FrameSource* RoutingMci::FramesOf(MCIDEVICEID device) {
+    if (auto own = own_.find(device); own != own_.end()) return &own->second->Frames();
+    if (auto stepped = stepped_.find(device); stepped != stepped_.end()) return stepped->second.frames.get();
+    return nullptr;
+}
+
 MCIERROR RoutingMci::Open(DWORD_PTR flags, DWORD_PTR parms) {
     // Only an open by file name, with the device chosen from the file, may come to us.
     constexpr DWORD_PTR kOurs = MCI_WAIT | MCI_NOTIFY | MCI_OPEN_ELEMENT | MCI_OPEN_SHAREABLE;

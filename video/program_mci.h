@@ -59,6 +59,9 @@ public:
     bool PaintStoppedFrame(MCIDEVICEID device, HDC dc) override;
 
     bool IsOwnDevice(MCIDEVICEID device) const { return own_.count(device) != 0; }
+    // The frames this entry draws for a device: ours, or those of a system device
+    // that does not draw the frame it moves to; nullptr for any other.
+    FrameSource* FramesOf(MCIDEVICEID device);
     // Devices of ours open, and system devices whose frames are drawn here.
     size_t OwnDevicesOpen() const noexcept { return own_.size(); }
     size_t SteppedFramesOpen() const noexcept { return stepped_.size(); }

@@ -2,11 +2,16 @@
 // the pane in the same test) is what lands in the still image.
 #include "still/still_fixture.h"
 
+#include <atomic>
 #include <set>
 
 #include "base/text.h"
 #include "common/dialog_driver.h"
+#include "common/marker_clips.h"
 #include "common/media.h"
+#include "common/pump.h"
+#include "imagefiles/picture_files.h"
+#include "still/trail_dialog.h"
 
 namespace mt::test {
 namespace {
@@ -234,6 +239,131 @@ TEST_F(VideoCapture, AStillImageMadeBeforeALargerVideoKeepsItsSizeAndTakesTheTop
     EXPECT_EQ(r.right, 336);
     EXPECT_EQ(r.bottom, 256);
 }
+
+// The trail clips: a red 24x24 square whose left edge is at x = 4n in frame n (y =
+// 100) over a still ground of 4x4 blocks of many colours, 320x240.
+constexpr int kTrailTop = 100, kTrailSize = 24;
+media::Rgb TexturedBlock(int frame, int x, int y) {
+    if (x >= 4 * frame && x < 4 * frame + kTrailSize && y >= kTrailTop && y < kTrailTop + kTrailSize)
+        return {248, 24, 24};
+    return {static_cast<std::uint8_t>(64 + 8 * ((x / 4 * 3 + y / 4 * 5) % 16)),
+            static_cast<std::uint8_t>(96 + 6 * ((x / 4 * 7 + y / 4) % 16)),
+            static_cast<std::uint8_t>(48 + 10 * ((x / 4 + y / 4 * 3) % 16))};
+}
+bool Near(std::uint32_t a, std::uint32_t b, int tolerance) {
+    for (int shift = 0; shift <= 16; shift += 8)
+        if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > tolerance) return false;
+    return true;
+}
+
+// The trail dialog answered with the typed values, then 合成 or キャンセル.
+DialogScript TrailValues(std::wstring first, std::wstring last, std::wstring every, int button = IDOK) {
+    return [=](HWND dialog) {
+        auto type = [&](int id, const std::wstring& text) {
+            DWORD_PTR got = 0;
+            ::SendMessageTimeoutW(::GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                                  SMTO_NORMAL, 5000, &got);
+        };
+        type(TrailDialogIds::kFirst, first);
+        type(TrailDialogIds::kLast, last);
+        type(TrailDialogIds::kEvery, every);
+        Pressing(button)(dialog);
+    };
+}
+
+class TrailCapture : public VideoCapture, public ::testing::WithParamInterface<bool> {
+protected:
+    // Opens the clip (the system's AVI device, or an MP4 on the program's own),
+    // shows frame 0 and copies it: the still image traced before the trail.
+    void OpenAtFrameZero(bool own) {
+        path_ = own ? kTrailMp4.Path() : folder.Write("textured.avi", media::EncodeMsVideo1Avi(320, 240, 90, 30, TexturedBlock));
+        Load(path_);
+        form->Button5Click();
+        form->Button4Click();
+        ASSERT_TRUE(PumpUntil([&] { return Near(ReadWindow(Panel1()).At(12, 112), 0xF81818, 48); }, 30000))
+            << "frame 0 is not shown";
+        form->SpeedButton1Click();
+        before_ = ReadBitmap(form->Image1->Picture->Handle());
+        ::SetFocus(form->Button8->Handle());
+    }
+    std::string path_;
+    Pixels before_;
+    static constexpr MarkerClip kTrailMp4{"marker-textured.mp4", 320, 240, 320, 240, 4, kTrailTop, kTrailSize, kTrailSize};
+};
+
+TEST_P(TrailCapture, CtrlTLaysTheSquareOfEachChosenFrameOverTheStillImageAndCtrlZTakesItBack) {
+    const bool own = GetParam();
+    OpenAtFrameZero(own);
+    const long position = form->MediaPlayer1->QueryPosition();
+    {
+        DialogDriver driver(DialogMatch(L"軌跡の合成"), TrailValues(L"10", L"70", L"10"));
+        PressKeys({VK_CONTROL, 'T'});
+        ASSERT_TRUE(driver.Wait()) << "no trail dialog";
+    }
+    EXPECT_EQ(form->MediaPlayer1->QueryPosition(), position) << "the pane stays at its frame";
+    const std::string saved = folder.Path() + "\\trail.bmp";
+    SavePicture(*form->Image1, saved);
+    const Pixels trail = ReadBitmap(ReadPictureFile(saved, ".BMP")->Handle());
+    // The AVI's 15-bit colour is shown exactly, the MP4's within its coding.
+    const std::uint32_t square = own ? 0xF81818 : 0xFF1818;
+    const int tolerance = own ? 40 : 0;
+    for (int k = 0; k < 7; ++k) {
+        const int left = 40 + 40 * k;
+        EXPECT_TRUE(Near(trail.At(left + 12, 112), square, tolerance)) << "the square of frame " << 10 + 10 * k;
+        // The ground between the squares, and above them, is the still image as it was.
+        EXPECT_EQ(trail.At(left + 32, 112), before_.At(left + 32, 112)) << "between " << k << " and " << k + 1;
+        EXPECT_EQ(trail.At(left + 12, 40), before_.At(left + 12, 40));
+    }
+    // Frame 0's square, traced before, is where no chosen frame's square is.
+    EXPECT_EQ(trail.At(12, 112), before_.At(12, 112));
+    PressKeys({VK_CONTROL, 'Z'});
+    EXPECT_EQ(ReadBitmap(form->Image1->Picture->Handle()).px, before_.px) << "one Ctrl+Z undoes the whole trail";
+}
+
+TEST_P(TrailCapture, BadValuesAndCancelLeaveTheStillImageAsItWas) {
+    OpenAtFrameZero(GetParam());
+    const std::size_t steps = form->StillHistory.UndoCount();
+    // A start beyond the clip: the message, then the dialog is still there with
+    // the values as typed, and is cancelled.
+    std::atomic<bool> answered{false};
+    DialogDriver message(DialogMatch(L"Movetrail"), [&](HWND m) {
+        Pressing(IDOK)(m);
+        answered = true;
+    });
+    std::wstring shownAfter;
+    DialogDriver dialog(DialogMatch(L"軌跡の合成"), [&](HWND d) {
+        TrailValues(L"90", L"70", L"10")(d);
+        // The message is over the dialog (which it disables) until answered.
+        for (int i = 0; i < 1200 && !(answered && ::IsWindowEnabled(d)); ++i) ::Sleep(25);
+        wchar_t text[16] = {};
+        ::GetDlgItemTextW(d, TrailDialogIds::kFirst, text, 16);
+        shownAfter = text;
+        Pressing(IDCANCEL)(d);
+    });
+    PressKeys({VK_CONTROL, 'T'});
+    ASSERT_TRUE(dialog.Wait());
+    EXPECT_TRUE(message.Wait());
+    EXPECT_TRUE(message.view.Shows(L"開始フレームには 0 から 89 までの数を入れてください")) << Describe(message.view.dialog);
+    EXPECT_EQ(shownAfter, L"90");
+    // キャンセル while the trail is being built.
+    DialogDriver building(DialogMatch(L"軌跡の合成"), [](HWND d) {
+        TrailValues(L"0", L"89", L"1")(d);
+        for (int i = 0; i < 600 && !::IsWindowVisible(::GetDlgItem(d, TrailDialogIds::kProgress)); ++i) ::Sleep(5);
+        Pressing(IDCANCEL)(d);
+    });
+    PressKeys({VK_CONTROL, 'T'});
+    ASSERT_TRUE(building.Wait());
+    EXPECT_EQ(ReadBitmap(form->Image1->Picture->Handle()).px, before_.px);
+    EXPECT_EQ(form->StillHistory.UndoCount(), steps);
+}
+
+TEST_F(VideoCapture, ATrailWithNoClipOpenGivesTheStepButtonsMessage) {
+    EXPECT_EQ(FailureOf([&] { form->ComposeTrail(); }), FailureOf([&] { form->Button2Click(); }));
+    EXPECT_EQ(FailureOf([&] { form->ComposeTrail(); }), L"MCI デバイスがありません");
+}
+
+INSTANTIATE_TEST_SUITE_P(BothDevices, TrailCapture, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "OwnDevice" : "AviDevice"; });
 
 }  // namespace
 }  // namespace mt::test

@@ -1,0 +1,214 @@
+#include "still/trail_dialog.h"
+
+#include <commctrl.h>
+
+#include <cwchar>
+
+#include "base/application.h"
+#include "base/dialog_template.h"
+#include "base/failure.h"
+#include "base/format.h"
+#include "base/messages.h"
+
+namespace mt {
+namespace {
+
+using Ids = TrailDialogIds;
+constexpr WORD kFirstLabel = 101, kLastLabel = 103, kEveryLabel = 105, kMethodLabel = 107;
+constexpr const wchar_t* kMethods[] = {L"動く物", L"明るい物", L"暗い物"};
+
+// A whole number as typed: spaces around it allowed, full-width digits as well.
+bool ParseNumber(const std::wstring& typed, long& value) {
+    std::wstring text;
+    for (wchar_t c : typed) {
+        if (c >= L'０' && c <= L'９') c = static_cast<wchar_t>(L'0' + (c - L'０'));
+        else if (c == L'－') c = L'-';
+        if (c != L' ' && c != L'\t' && c != L'　') text.push_back(c);
+    }
+    if (text.empty() || text.size() > 10) return false;
+    std::size_t i = text[0] == L'-' ? 1 : 0;
+    if (i == text.size()) return false;
+    for (std::size_t k = i; k < text.size(); ++k)
+        if (text[k] < L'0' || text[k] > L'9') return false;
+    value = std::wcstol(text.c_str(), nullptr, 10);
+    return true;
+}
+
+std::wstring WindowText(HWND dlg, int id) {
+    HWND item = ::GetDlgItem(dlg, id);
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(item)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(item, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+struct DialogState {
+    long length, position;
+    const std::function<bool(const TrailRequest&, TrailProgress&)>* build;
+    bool running = false, cancelled = false, built = false;
+};
+
+// The dialog's own message pump while a trail is built: the window keeps
+// answering, and キャンセル or Esc reach the dialog between frames.
+class DialogProgress final : public TrailProgress {
+public:
+    DialogProgress(HWND dlg, DialogState& state) : dlg_(dlg), state_(state) {}
+    bool Continue(int done, int total) override {
+        HWND bar = ::GetDlgItem(dlg_, Ids::kProgress);
+        ::SendMessageW(bar, PBM_SETRANGE32, 0, total);
+        ::SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(done), 0);
+        MSG m;
+        while (!state_.cancelled && ::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+            if (m.message == WM_QUIT) {
+                ::PostQuitMessage(static_cast<int>(m.wParam));
+                state_.cancelled = true;
+                break;
+            }
+            if (!::IsDialogMessageW(dlg_, &m)) {
+                ::TranslateMessage(&m);
+                ::DispatchMessageW(&m);
+            }
+        }
+        return !state_.cancelled;
+    }
+private:
+    HWND dlg_;
+    DialogState& state_;
+};
+
+void Layout(HWND dlg) {
+    UseFormFont(dlg);
+    const int margin = 12, labelW = 84, editW = 120, rowH = 28, fieldH = 22;
+    int y = margin;
+    for (int label : {kFirstLabel, kLastLabel, kEveryLabel, kMethodLabel}) {
+        PlaceItem(dlg, label, margin, y + 4, labelW, 16);
+        // A drop-down list is placed with the height of its open list.
+        PlaceItem(dlg, label + 1, margin + labelW, y, editW, label == kMethodLabel ? 120 : fieldH);
+        y += rowH;
+    }
+    const int clientW = margin + labelW + editW + margin;
+    PlaceItem(dlg, Ids::kProgress, margin, y + 4, clientW - 2 * margin, 16);
+    y += rowH;
+    const int buttonW = 88, buttonH = 25;
+    PlaceItem(dlg, IDOK, clientW - margin - 2 * buttonW - 8, y, buttonW, buttonH);
+    PlaceItem(dlg, IDCANCEL, clientW - margin - buttonW, y, buttonW, buttonH);
+    SizeAndCentre(dlg, clientW, y + buttonH + margin);
+}
+
+void Initialise(HWND dlg, const DialogState& state) {
+    ::SetWindowTextW(dlg, L"軌跡の合成");
+    Layout(dlg);
+    const long last = std::max(0L, state.length - 1), first = std::clamp(state.position, 0L, last);
+    ::SetDlgItemTextW(dlg, Ids::kFirst, std::to_wstring(first).c_str());
+    ::SetDlgItemTextW(dlg, Ids::kLast, std::to_wstring(last).c_str());
+    ::SetDlgItemTextW(dlg, Ids::kEvery, std::to_wstring(IntervalForAbout(first, last)).c_str());
+    HWND method = ::GetDlgItem(dlg, Ids::kMethod);
+    for (const wchar_t* item : kMethods) ::SendMessageW(method, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+    ::SendMessageW(method, CB_SETCURSEL, 0, 0);
+    ::ShowWindow(::GetDlgItem(dlg, Ids::kProgress), SW_HIDE);
+}
+
+// Runs when 合成 is pressed: checks the values, then builds the trail with the
+// fields locked and the progress shown.
+void Compose(HWND dlg, DialogState& state) {
+    TrailRequest request;
+    int field = 0;
+    const std::wstring problem = CheckTrailValues(WindowText(dlg, Ids::kFirst), WindowText(dlg, Ids::kLast),
+                                                  WindowText(dlg, Ids::kEvery), state.length, request, field);
+    if (!problem.empty()) {
+        ShowMessage(problem, dlg);
+        HWND edit = ::GetDlgItem(dlg, field == 0 ? Ids::kFirst : field == 1 ? Ids::kLast : Ids::kEvery);
+        ::SendMessageW(dlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(edit), TRUE);
+        ::SendMessageW(edit, EM_SETSEL, 0, -1);
+        return;
+    }
+    const auto method = ::SendDlgItemMessageW(dlg, Ids::kMethod, CB_GETCURSEL, 0, 0);
+    request.method = method == 1 ? TrailMethod::Brightest : method == 2 ? TrailMethod::Darkest : TrailMethod::Moving;
+    for (int id : {Ids::kFirst, Ids::kLast, Ids::kEvery, Ids::kMethod, static_cast<WORD>(IDOK)})
+        ::EnableWindow(::GetDlgItem(dlg, id), FALSE);
+    ::ShowWindow(::GetDlgItem(dlg, Ids::kProgress), SW_SHOW);
+    ::SendMessageW(dlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(dlg, IDCANCEL)), TRUE);
+    state.running = true;
+    DialogProgress progress(dlg, state);
+    try {
+        state.built = (*state.build)(request, progress) && !state.cancelled;
+    } catch (...) {
+        state.running = false;
+        ::EndDialog(dlg, IDCANCEL);
+        throw;
+    }
+    state.running = false;
+    ::EndDialog(dlg, state.built ? IDOK : IDCANCEL);
+}
+
+INT_PTR CALLBACK TrailProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+    INT_PTR handled = FALSE;
+    Guarded([&] {
+        auto* state = reinterpret_cast<DialogState*>(::GetWindowLongPtrW(dlg, DWLP_USER));
+        switch (msg) {
+        case WM_INITDIALOG:
+            ::SetWindowLongPtrW(dlg, DWLP_USER, lp);
+            Initialise(dlg, *reinterpret_cast<DialogState*>(lp));
+            handled = TRUE;  // the focus goes to the first field
+            break;
+        case WM_COMMAND:
+            if (!state) break;
+            if (LOWORD(wp) == IDOK) {
+                if (!state->running) Compose(dlg, *state);
+                handled = TRUE;
+            } else if (LOWORD(wp) == IDCANCEL) {
+                if (state->running) state->cancelled = true;
+                else ::EndDialog(dlg, IDCANCEL);
+                handled = TRUE;
+            }
+            break;
+        default: break;
+        }
+    });
+    return handled;
+}
+
+}  // namespace
+
+std::wstring CheckTrailValues(const std::wstring& first, const std::wstring& last, const std::wstring& every,
+                              long length, TrailRequest& request, int& field) {
+    const long lastFrame = length - 1;
+    const std::wstring range = L"0 から " + std::to_wstring(std::max(0L, lastFrame)) + L" までの数を入れてください";
+    if (!ParseNumber(first, request.first) || request.first < 0 || request.first > lastFrame) {
+        field = 0;
+        return L"開始フレームには " + range;
+    }
+    if (!ParseNumber(last, request.last) || request.last < 0 || request.last > lastFrame) {
+        field = 1;
+        return L"終了フレームには " + range;
+    }
+    if (request.last < request.first) {
+        field = 1;
+        return L"終了フレームは開始フレームより前にはできません";
+    }
+    if (!ParseNumber(every, request.every) || request.every < 1) {
+        field = 2;
+        return L"間隔には 1 以上の数を入れてください";
+    }
+    return {};
+}
+
+bool RunTrailDialog(HWND owner, long length, long position,
+                    const std::function<bool(const TrailRequest&, TrailProgress&)>& build) {
+    DialogTemplate t(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME);
+    t.Add(DialogClass::Static, SS_LEFT | SS_NOPREFIX, kFirstLabel, L"開始フレーム");
+    t.Add(DialogClass::Edit, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, Ids::kFirst, L"");
+    t.Add(DialogClass::Static, SS_LEFT | SS_NOPREFIX, kLastLabel, L"終了フレーム");
+    t.Add(DialogClass::Edit, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, Ids::kLast, L"");
+    t.Add(DialogClass::Static, SS_LEFT | SS_NOPREFIX, kEveryLabel, L"間隔");
+    t.Add(DialogClass::Edit, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, Ids::kEvery, L"");
+    t.Add(DialogClass::Static, SS_LEFT | SS_NOPREFIX, kMethodLabel, L"方法");
+    t.Add(DialogClass::ComboBox, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, Ids::kMethod, L"");
+    t.Add(PROGRESS_CLASSW, 0, Ids::kProgress, L"");
+    t.Add(DialogClass::Button, BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, L"合成");
+    t.Add(DialogClass::Button, BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, L"キャンセル");
+    DialogState state{length, position, &build};
+    t.Run(owner, &TrailProc, reinterpret_cast<LPARAM>(&state));
+    return state.built;
+}
+
+}  // namespace mt

@@ -1,0 +1,35 @@
+// The frames of the clip the media player has open, read one by one without
+// moving the player: the frames the program already decodes for its device
+// where it has them, else the clip opened again through the file reader that
+// serves it.
+#pragma once
+#include <windows.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "video/frame_source.h"
+#include "video/media_player.h"
+
+namespace mt {
+
+class ClipFrames {
+public:
+    // nullptr when the player has no clip open or its frames cannot be read here.
+    static std::unique_ptr<ClipFrames> Of(const TMediaPlayer& player);
+    ClipFrames(const ClipFrames&) = delete;
+    ClipFrames& operator=(const ClipFrames&) = delete;
+
+    // Frame n's pixels as the pane shows them at width x height (0x00RRGGBB, rows
+    // top-down). False when it cannot be decoded.
+    bool Read(long frame, int width, int height, std::uint32_t* px) { return frames_->ReadPixels(frame, width, height, px); }
+
+private:
+    ClipFrames(FrameSource& shared, std::unique_ptr<FrameSource> opened);
+    std::unique_ptr<FrameSource> opened_;
+    FrameSource* frames_;
+    std::optional<FrameSource::Loan> loan_;
+};
+
+}  // namespace mt
