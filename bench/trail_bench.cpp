@@ -29,7 +29,7 @@ SIZE_T PrivateBytes() {
     PROCESS_MEMORY_COUNTERS_EX c{};
     c.cb = sizeof c;
     ::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&c), sizeof c);
-    return c.PrivateUsage;
+    return c.PrivateUsage ? c.PrivateUsage : c.PagefileUsage;  // Wine gives only the latter
 }
 
 struct Run {

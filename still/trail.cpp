@@ -39,18 +39,34 @@ std::vector<long> BackgroundFrames(long first, long last) {
     return frames;
 }
 
-PixelPlane MedianPlane(const std::vector<const PixelPlane*>& planes) {
-    if (planes.empty()) return {};
-    const int w = planes[0]->width, h = planes[0]->height;
-    PixelPlane out(w, h);
-    const std::size_t n = planes.size(), mid = n / 2;
+std::vector<std::uint8_t> PackPlane(const PixelPlane& plane) {
+    std::vector<std::uint8_t> packed(plane.px.size() * 3);
+    for (std::size_t i = 0; i < plane.px.size(); ++i) {
+        packed[3 * i] = static_cast<std::uint8_t>(plane.px[i] >> 16);
+        packed[3 * i + 1] = static_cast<std::uint8_t>(plane.px[i] >> 8);
+        packed[3 * i + 2] = static_cast<std::uint8_t>(plane.px[i]);
+    }
+    return packed;
+}
+
+PixelPlane UnpackPlane(const std::vector<std::uint8_t>& packed, int width, int height) {
+    PixelPlane plane(width, height);
+    for (std::size_t i = 0; i < plane.px.size() && 3 * i + 2 < packed.size(); ++i)
+        plane.px[i] = (std::uint32_t{packed[3 * i]} << 16) | (std::uint32_t{packed[3 * i + 1]} << 8) | packed[3 * i + 2];
+    return plane;
+}
+
+PixelPlane MedianPlane(const std::vector<const std::vector<std::uint8_t>*>& frames, int width, int height) {
+    PixelPlane out(width, height);
+    if (frames.empty()) return out;
+    const std::size_t n = frames.size(), mid = n / 2;
     std::vector<std::uint8_t> values(n);
     for (std::size_t i = 0; i < out.px.size(); ++i) {
         std::uint32_t pixel = 0;
-        for (int shift = 0; shift <= 16; shift += 8) {
-            for (std::size_t k = 0; k < n; ++k) values[k] = static_cast<std::uint8_t>(planes[k]->px[i] >> shift);
+        for (std::size_t c = 0; c < 3; ++c) {
+            for (std::size_t k = 0; k < n; ++k) values[k] = (*frames[k])[3 * i + c];
             std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(mid), values.end());
-            pixel |= std::uint32_t{values[mid]} << shift;
+            pixel = (pixel << 8) | values[mid];
         }
         out.px[i] = pixel;
     }
@@ -167,7 +183,7 @@ TrailJob::TrailJob(const TrailRequest& request, int width, int height, std::opti
     }
     background_ = BackgroundFrames(request.first, request.last);
     std::set_union(chosen_.begin(), chosen_.end(), background_.begin(), background_.end(), std::back_inserter(reads_));
-    const std::size_t frameBytes = std::size_t(width) * std::size_t(height) * sizeof(std::uint32_t);
+    const std::size_t frameBytes = std::size_t(width) * std::size_t(height) * 3;
     onePass_ = reads_.size() * frameBytes <= keptBytes;
     if (!onePass_) reads_ = background_;
     // The reads, the background, and in two passes the chosen frames again.
@@ -185,18 +201,18 @@ bool TrailJob::Step() {
         const long frame = reads_[next_++];
         PixelPlane plane = Read(frame);
         if (request_.method != TrailMethod::Moving) composer_.Add(plane);
-        else kept_.push_back(std::move(plane));
+        else kept_.push_back(PackPlane(plane));
         ++done_;
         return true;
     }
     if (request_.method != TrailMethod::Moving) return false;
     if (!backgroundDone_) {
-        std::vector<const PixelPlane*> planes;
+        std::vector<const std::vector<std::uint8_t>*> planes;
         for (long frame : background_) {
             auto at = std::lower_bound(reads_.begin(), reads_.end(), frame);
             planes.push_back(&kept_[static_cast<std::size_t>(at - reads_.begin())]);
         }
-        composer_.SetBackground(MedianPlane(planes));
+        composer_.SetBackground(MedianPlane(planes, width_, height_));
         backgroundDone_ = true;
         if (!onePass_) kept_.clear();
         ++done_;
@@ -206,7 +222,7 @@ bool TrailJob::Step() {
     const long frame = chosen_[nextChosen_++];
     if (onePass_) {
         auto at = std::lower_bound(reads_.begin(), reads_.end(), frame);
-        composer_.Add(kept_[static_cast<std::size_t>(at - reads_.begin())]);
+        composer_.Add(UnpackPlane(kept_[static_cast<std::size_t>(at - reads_.begin())], width_, height_));
     } else {
         composer_.Add(Read(frame));
         ++done_;

@@ -44,8 +44,11 @@ constexpr int kSpeckPixels = 12;
 // The background is the per-pixel median of at most this many frames.
 constexpr std::size_t kBackgroundFrames = 31;
 
-// Per pixel, per channel, the median of the planes (all of one size).
-PixelPlane MedianPlane(const std::vector<const PixelPlane*>& planes);
+// A frame kept while the background is worked out: 3 bytes a pixel (red, green, blue).
+std::vector<std::uint8_t> PackPlane(const PixelPlane& plane);
+PixelPlane UnpackPlane(const std::vector<std::uint8_t>& packed, int width, int height);
+// Per pixel, per channel, the median of the packed frames (all width x height).
+PixelPlane MedianPlane(const std::vector<const std::vector<std::uint8_t>*>& frames, int width, int height);
 // The pixels of frame that differ clearly from background, without specks: 1
 // for the object, 0 elsewhere.
 std::vector<std::uint8_t> MovingMask(const PixelPlane& frame, const PixelPlane& background);
@@ -87,7 +90,7 @@ class TrailJob {
 public:
     // Reads frame n at the job's size into the plane; false when it cannot.
     using FrameReader = std::function<bool(long frame, PixelPlane& into)>;
-    static constexpr std::size_t kKeptBytes = std::size_t{40} << 20;
+    static constexpr std::size_t kKeptBytes = std::size_t{56} << 20;
 
     // still: the still image's present pixels at width x height, when there is one.
     TrailJob(const TrailRequest& request, int width, int height, std::optional<PixelPlane> still, FrameReader read,
@@ -108,7 +111,7 @@ private:
     TrailComposer composer_;
     std::optional<PixelPlane> still_;
     std::vector<long> chosen_, background_, reads_;
-    std::vector<PixelPlane> kept_;  // by reads_ index (one pass) or background_ index (two passes)
+    std::vector<std::vector<std::uint8_t>> kept_;  // packed, by reads_ index (one pass) or background_ index (two)
     bool onePass_ = true, backgroundDone_ = false;
     std::size_t next_ = 0, nextChosen_ = 0;
     int done_ = 0, total_ = 0;

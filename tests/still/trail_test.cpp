@@ -91,7 +91,7 @@ TEST(Trail, AMovingSquareIsLaidAtEachChosenFramesPlaceOverTheStillGround) {
 
 TEST(Trail, ALongerRangeThanFitsInMemoryIsReadTwiceWithTheSameResult) {
     Clip clip;
-    const PixelPlane out = Build(clip, {1, 13, 3, TrailMethod::Moving}, std::nullopt, kW * kH * 4 * 3);
+    const PixelPlane out = Build(clip, {1, 13, 3, TrailMethod::Moving}, std::nullopt, kW * kH * 3 * 3);
     ExpectTrail(out, {1, 4, 7, 10, 13}, clip.colour, Ground);
     EXPECT_EQ(clip.reads[4], 2);
 }
