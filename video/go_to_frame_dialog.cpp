@@ -87,7 +87,8 @@ std::optional<std::int32_t> FrameNumberOf(const std::wstring& text, std::int32_t
 }
 
 std::optional<std::int32_t> AskFrameNumber(HWND owner, std::int32_t current, std::int32_t last) {
-    DialogTemplate t(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME);
+    // Shown as it is created, placed and filled in, before its loop takes the first message.
+    DialogTemplate t(WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME);
     t.Add(DialogClass::Static, SS_LEFT | SS_NOPREFIX, kGoToFrameLabelId, L"フレーム");
     t.Add(DialogClass::Edit, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, kGoToFrameEditId, L"");
     t.Add(DialogClass::Button, BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, L"移動");
