@@ -1,7 +1,8 @@
 // The main window's answers to the desktop: a file dropped on it or named on the
 // command line opens as the buttons open a chosen file, the arrow keys and
-// Home run the stepping buttons' handlers, and Ctrl with Z, Y, C or V undo, redo,
-// copy and paste the still image.
+// Home run the stepping buttons' handlers, End, PageDown, PageUp, Ctrl+G and the
+// wheel over the video pane move the video further, and Ctrl with Z, Y, C or V
+// undo, redo, copy and paste the still image.
 #include "app/desktop.h"
 
 #include "app/form1.h"
@@ -46,7 +47,13 @@ std::wstring CommandLineFile() {
     return n > 0 && n < MAX_PATH ? std::wstring(full, n) : std::wstring(args[1]);
 }
 
-bool IsStepKey(unsigned key) noexcept { return key == VK_RIGHT || key == VK_LEFT || key == VK_HOME; }
+bool IsStepKey(unsigned key) noexcept {
+    return key == VK_RIGHT || key == VK_LEFT || key == VK_HOME || key == VK_END || key == VK_NEXT || key == VK_PRIOR;
+}
+
+bool IsGoToFrameKey(unsigned key, unsigned shift) noexcept {
+    return key == 'G' && (shift & (ssCtrl | ssAlt)) == ssCtrl;
+}
 
 bool IsEditKey(unsigned key, unsigned shift) noexcept {
     if ((shift & (ssCtrl | ssAlt)) != ssCtrl) return false;
@@ -54,10 +61,18 @@ bool IsEditKey(unsigned key, unsigned shift) noexcept {
 }
 
 bool ForwardWindowKeys(MSG& msg) {
+    HWND main = Application.MainWindow();
+    if (msg.message == WM_MOUSEWHEEL) {
+        // The wheel goes to the focus; the window decides by where the mouse is.
+        if (msg.hwnd == main) return false;
+        ::SendMessageW(main, msg.message, msg.wParam, msg.lParam);
+        return true;
+    }
     if (msg.message != WM_KEYDOWN) return false;
     const auto key = static_cast<unsigned>(msg.wParam);
-    if (!IsStepKey(key) && !IsEditKey(key, KeyShiftState())) return false;
-    ::SendMessageW(Application.MainWindow(), msg.message, msg.wParam, msg.lParam);
+    const TShiftState shift = KeyShiftState();
+    if (!IsStepKey(key) && !IsEditKey(key, shift) && !IsGoToFrameKey(key, shift)) return false;
+    ::SendMessageW(main, msg.message, msg.wParam, msg.lParam);
     return true;
 }
 
@@ -97,12 +112,29 @@ bool TForm1::FormKeyDown(WORD key, TShiftState shift) {
         case 'T': ComposeTrail(); return true;
         }
     }
+    if (IsGoToFrameKey(key, shift)) {
+        GoToFrame();
+        return true;
+    }
+    const bool tens = (shift & (ssShift | ssCtrl | ssAlt)) == ssShift;
     switch (key) {
-    case VK_RIGHT: Button2Click(); return true;
-    case VK_LEFT: Button3Click(); return true;
+    case VK_RIGHT: tens ? StepWithin(10) : Button2Click(); return true;
+    case VK_LEFT: tens ? StepWithin(-10) : Button3Click(); return true;
     case VK_HOME: Button4Click(); return true;
+    case VK_END: SeekLastFrame(); return true;
+    case VK_NEXT: StepWithin(10); return true;
+    case VK_PRIOR: StepWithin(-10); return true;
     }
     return false;
+}
+
+// Runs when the wheel turns with the main window active.
+bool TForm1::FormMouseWheel(int wheelDelta, POINT at) {
+    RECT pane{};
+    ::GetWindowRect(Panel1->Handle(), &pane);
+    if (!::PtInRect(&pane, at)) return false;
+    Panel1MouseWheel(wheelDelta);
+    return true;
 }
 
 }  // namespace mt

@@ -1,5 +1,7 @@
 #include "app/form1.h"
 
+#include <windowsx.h>
+
 #include "app/desktop.h"
 #include "base/application.h"
 #include "base/failure.h"
@@ -218,6 +220,9 @@ LRESULT TForm1::WindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_KEYDOWN:
         if (FormKeyDown(static_cast<WORD>(wp), KeyShiftState())) return 0;
+        break;
+    case WM_MOUSEWHEEL:
+        if (FormMouseWheel(GET_WHEEL_DELTA_WPARAM(wp), POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)})) return 0;
         break;
     case WM_GETFONT:
         return reinterpret_cast<LRESULT>(FormFont());

@@ -92,6 +92,16 @@ public:
     void Button3Click();
     void Button4Click();
     void Timer1Timer();
+    // End: the last frame.
+    void SeekLastFrame();
+    // PageDown and PageUp (Shift+Right, Shift+Left) with 10 and -10, and the wheel:
+    // steps that many frames on (back when negative), stopping at the first and last frame.
+    void StepWithin(std::int32_t frames);
+    // The wheel over the video pane, wheelDelta as the message gives it (120 a notch,
+    // positive away from the user): each notch back is +１フレーム, forward -1フレーム.
+    void Panel1MouseWheel(int wheelDelta);
+    // Ctrl+G: the dialog "フレームへ移動", then the frame chosen there.
+    void GoToFrame();
 
     // Still image: capture and measurement.
     void SpeedButton1Click();
@@ -131,9 +141,12 @@ public:
     void FormDropFiles(HDROP drop);
     void OpenFile(const std::wstring& name);
     // Runs for a key pressed while the focus is in the main window: the arrow
-    // keys and Home step the video, Ctrl with Z, Y, C or V edit the still
-    // image (Ctrl+T builds a trail); false for any other key.
+    // keys, Home, End, PageDown, PageUp and Ctrl+G move the video, Ctrl with Z,
+    // Y, C or V edit the still image, Ctrl+T builds a trail; false for any other key.
     bool FormKeyDown(WORD key, TShiftState shift);
+    // Runs for the mouse wheel turned anywhere in the main window (the point in
+    // screen coordinates): true when it was over the video pane and stepped it.
+    bool FormMouseWheel(int wheelDelta, POINT at);
 
     static constexpr int kClientWidth = 680;
     static constexpr int kClientHeight = 366;
@@ -147,6 +160,7 @@ private:
     void WindowDetached(HWND) noexcept override { hwnd_ = nullptr; }
     HWND hwnd_ = nullptr;
     bool shown_ = false;
+    int wheelRest_ = 0;  // of a turn of the wheel less than a notch
 };
 
 // The one main window.

@@ -75,12 +75,12 @@ INT_PTR CALLBACK MessageProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
 
 void ShowMessage(const std::wstring& text) { ShowMessage(text, Application.MainWindow()); }
 
-void ShowMessage(const std::wstring& text, void* owner) {
+void ShowMessage(const std::wstring& text, HWND owner) {
     DialogTemplate t(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME);
     t.Add(DialogClass::Static, SS_LEFT | SS_NOPREFIX, kTextId, L"");
     t.Add(DialogClass::Button, BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, L"OK");
     MessageState state{&text};
-    t.Run(static_cast<HWND>(owner), &MessageProc, reinterpret_cast<LPARAM>(&state));
+    t.Run(owner, &MessageProc, reinterpret_cast<LPARAM>(&state));
 }
 
 }  // namespace mt

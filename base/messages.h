@@ -1,4 +1,6 @@
 #pragma once
+#include <windows.h>
+
 #include <string>
 
 namespace mt {
@@ -6,7 +8,7 @@ namespace mt {
 // without icon, with one "OK" button that is both default and cancel button,
 // centred on the screen, its text wrapped to at most half the screen width.
 void ShowMessage(const std::wstring& text);
-// The same over another window of the program (a dialog of its own), which stays
-// disabled until the message is closed.
-void ShowMessage(const std::wstring& text, void* owner);
+// The same message over a dialog of the program's own, which stays disabled
+// while it shows.
+void ShowMessage(const std::wstring& text, HWND owner);
 }  // namespace mt

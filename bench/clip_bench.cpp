@@ -1,11 +1,13 @@
 // The main window with the clips phones and cameras write (the marker clips the
 // build makes beside the tests): open until the first frame is on screen, +１フレーム
-// and -1フレーム from the click to the frame on screen, a seek, the same after the
+// and -1フレーム from the click to the frame on screen, a seek, PageDown, End and
+// PageUp from the key to the frame on screen, the same after the
 // clip has stood still for a second, and play (frames
 // shown per second against the clip's rate, and frames never shown), each
 // against the clip's frame period, with the peak memory over the program's start.
 // The frame on screen is told from where the marker is in the pane.
-// Targets: steps within one period, a seek within five at 1080p, play at the
+// Targets: steps within one period, a seek and a jump by the keys within five at
+// 1080p (one at 320x240), play at the
 // clip's rate with at most 5% of frames skipped, peak memory below 150 MB.
 //   bash bench/run.sh NAME clip_bench [marker-h264.mp4 marker-1080p.mp4 ...]
 #include <windows.h>
@@ -216,6 +218,32 @@ bool Measure(mt::TForm1& form, const MarkerClip& clip, double startMB) {
     const Played warm = watchPlay();
     form.OpenVideo(ClipPath(clip));
     const Played cold = watchPlay();
+    // The keys that jump, as the window takes them, on the clip opened once more
+    // (nothing decoded yet): PageDown nine times in a row from the first frame to
+    // the last, PageUp back over frames reached, then Home and End.
+    form.OpenVideo(ClipPath(clip));
+    click(form.Button5);
+    click(form.Button4);
+    auto key = [&](WORD k) { ::SendMessageW(form.Handle(), WM_KEYDOWN, k, 1); };
+    std::vector<double> pageDowns, pageUps;
+    double end = -1;
+    if (UntilShown(pane, 0, 10) >= 0) {
+        auto jump = [&](WORD k, long f, std::vector<double>& times) {
+            const double start = Seconds();
+            key(k);
+            if (UntilShown(pane, f, 5) < 0) ++missed;
+            else times.push_back(Seconds() - start);
+        };
+        for (long f = 10; f < 90; f += 10) jump(VK_NEXT, f, pageDowns);
+        jump(VK_NEXT, mt::test::kMarkerClipFrames - 1, pageDowns);
+        for (long f = 79; f >= 9; f -= 10) jump(VK_PRIOR, f, pageUps);
+        key(VK_HOME);
+        std::vector<double> ends;
+        if (UntilShown(pane, 0, 5) >= 0) jump(VK_END, mt::test::kMarkerClipFrames - 1, ends);
+        if (!ends.empty()) end = ends[0];
+    } else {
+        ++missed;
+    }
 
     std::printf("%s (%dx%d, fitted %dx%d), ratios to the frame period (33.3 ms):\n", clip.file, clip.width,
                 clip.height, clip.fittedWidth, clip.fittedHeight);
@@ -235,6 +263,15 @@ bool Measure(mt::TForm1& form, const MarkerClip& clip, double startMB) {
     for (const auto& [what, p] : {std::pair{"play", warm}, std::pair{"play as it opens", cold}})
         std::printf("  %s: %.2f frames/s, ratio %.3f to the clip's 30; %ld of %ld frames never shown (%.1f%%)\n",
                     what, p.rate, p.rate / 30, p.skipped, p.frames, 100.0 * p.skipped / std::max(1L, p.frames));
+    std::printf("  PageDown x9, clip just opened  %7.1f ms  ratio %6.2f (target 5 each; worst %.2f of %zu)\n",
+                Median(pageDowns) * 1e3, Median(pageDowns) / period,
+                pageDowns.empty() ? -1 : *std::max_element(pageDowns.begin(), pageDowns.end()) / period,
+                pageDowns.size());
+    std::printf("  PageUp over frames reached     %7.1f ms  ratio %6.2f (as a step from memory; worst %.2f of %zu)\n",
+                Median(pageUps) * 1e3, Median(pageUps) / period,
+                pageUps.empty() ? -1 : *std::max_element(pageUps.begin(), pageUps.end()) / period, pageUps.size());
+    std::printf("  End to a last frame reached    %7.1f ms  ratio %6.2f\n", end * 1e3, end / period);
+    std::printf("  (End and Ctrl+G send the seek above: a jump to a frame not shown yet)\n");
     std::printf("  peak memory: %.1f MB over the program's start (target below 150)\n", peakMB - startMB);
     if (missed) std::printf("  %d steps or seeks never showed their frame\n", missed);
     return missed == 0;

@@ -169,22 +169,22 @@ void TMediaPlayer::Stop() {
     Send(MCI_STOP, MCI_WAIT, &p);
 }
 
-void TMediaPlayer::StepForward() {
-    RequireOpen();
-    if (!hasVideo_) return;
-    MCI_ANIM_STEP_PARMS p{};
-    p.dwCallback = reinterpret_cast<DWORD_PTR>(NoticeWindow());
-    p.dwFrames = static_cast<DWORD>(StepFrames);
-    Send(MCI_STEP, MCI_WAIT | kStepFrames, &p);
+void TMediaPlayer::StepForward() { Step(static_cast<DWORD>(StepFrames), false); }
+
+void TMediaPlayer::StepBackward() { Step(static_cast<DWORD>(StepFrames), true); }
+
+void TMediaPlayer::StepBy(std::int32_t frames) {
+    const auto count = static_cast<DWORD>(frames < 0 ? -static_cast<std::int64_t>(frames) : frames);
+    Step(count, frames < 0);
 }
 
-void TMediaPlayer::StepBackward() {
+void TMediaPlayer::Step(DWORD frames, bool reverse) {
     RequireOpen();
     if (!hasVideo_) return;
     MCI_ANIM_STEP_PARMS p{};
     p.dwCallback = reinterpret_cast<DWORD_PTR>(NoticeWindow());
-    p.dwFrames = static_cast<DWORD>(StepFrames);
-    Send(MCI_STEP, MCI_WAIT | kStepFrames | kStepReverse, &p);
+    p.dwFrames = frames;
+    Send(MCI_STEP, MCI_WAIT | kStepFrames | (reverse ? kStepReverse : 0), &p);
 }
 
 void TMediaPlayer::SeekToStart() {

@@ -77,6 +77,8 @@ public:
     void Stop();
     void StepForward();
     void StepBackward();
+    // Steps by a number of frames, on for a positive one and back for a negative one.
+    void StepBy(std::int32_t frames);
     void SeekToStart();
     void SeekTo(std::int32_t position);
     // Queries in the device's own time format.
@@ -100,6 +102,8 @@ public:
 
 private:
     MCIERROR Send(UINT message, DWORD_PTR flags, void* parms);
+    // MCI_STEP by frames (back when reverse); nothing on a device without video.
+    void Step(DWORD frames, bool reverse);
     bool Capability(DWORD item);
     void RefreshButtons();
     void TakeNotice(WPARAM code);

@@ -1,9 +1,14 @@
-// The main window's video handlers: loading, transport and the frame counter.
+// The main window's video handlers: loading, transport, the jumps by key, wheel and
+// Ctrl+G, and the frame counter.
 #include "app/form1.h"
+
+#include <algorithm>
+
 #include "base/errors.h"
 #include "base/file_exists.h"
 #include "base/format.h"
 #include "base/messages.h"
+#include "video/go_to_frame_dialog.h"
 
 namespace mt {
 
@@ -54,6 +59,39 @@ void TForm1::Button2Click() { MediaPlayer1->StepForward(); }
 void TForm1::Button3Click() { MediaPlayer1->StepBackward(); }
 // Runs when 最初のフレーム is clicked.
 void TForm1::Button4Click() { MediaPlayer1->SeekTo(0); }
+
+namespace {
+// The last frame's position; raises the missing device's error without a clip.
+std::int32_t LastFrame(TMediaPlayer& player) { return std::max(0, player.QueryLength() - 1); }
+}  // namespace
+
+// Runs when End is pressed.
+void TForm1::SeekLastFrame() { MediaPlayer1->SeekTo(LastFrame(*MediaPlayer1)); }
+
+// Runs for PageDown and PageUp (Shift+Right and Shift+Left), and for a wheel
+// turned several notches at once.
+void TForm1::StepWithin(std::int32_t frames) {
+    const std::int32_t last = LastFrame(*MediaPlayer1);
+    const std::int32_t position = MediaPlayer1->QueryPosition();
+    const std::int32_t target = std::clamp(std::clamp(position, 0, last) + frames, 0, last);
+    if (target != position) MediaPlayer1->StepBy(target - position);
+}
+
+// Runs when the wheel turns over the video pane.
+void TForm1::Panel1MouseWheel(int wheelDelta) {
+    wheelRest_ += wheelDelta;
+    const int notches = wheelRest_ / WHEEL_DELTA;
+    wheelRest_ -= notches * WHEEL_DELTA;
+    if (notches == -1) Button2Click();
+    else if (notches == 1) Button3Click();
+    else if (notches != 0) StepWithin(-notches);
+}
+
+// Runs when Ctrl+G is pressed.
+void TForm1::GoToFrame() {
+    const std::int32_t last = LastFrame(*MediaPlayer1);
+    if (auto frame = AskFrameNumber(hwnd_, MediaPlayer1->QueryPosition(), last)) MediaPlayer1->SeekTo(*frame);
+}
 
 // Runs once a second after the first video was loaded: the frame counter.
 void TForm1::Timer1Timer() {

@@ -5,6 +5,8 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "base/application.h"
@@ -15,6 +17,7 @@
 #include "common/marker_clips.h"
 #include "common/media.h"
 #include "common/dialog_driver.h"
+#include "common/pump.h"
 #include "imagefiles/picture_files.h"
 
 namespace mt::test {
@@ -164,6 +167,31 @@ TEST_F(Desktop, WithNoVideoTheKeysReportTheMissingDeviceAsTheButtonsDo) {
         ASSERT_TRUE(report.Wait()) << "no report for key " << key;
         EXPECT_TRUE(report.view.Shows(L"MCI デバイスがありません."));
     }
+}
+
+TEST_F(Desktop, WithNoVideoTheJumpsAndTheWheelReportTheMissingDeviceAsTheButtonsDo) {
+    ::SetForegroundWindow(form->Handle());
+    ::SetFocus(form->Button2->Handle());
+    const std::pair<const char*, std::function<void()>> moves[] = {
+        {"End", [] { PressKeys({VK_END}); }},
+        {"PageDown", [] { PressKeys({VK_NEXT}); }},
+        {"PageUp", [] { PressKeys({VK_PRIOR}); }},
+        {"Shift+Right", [] { PressKeys({VK_SHIFT, VK_RIGHT}); }},
+        {"Shift+Left", [] { PressKeys({VK_SHIFT, VK_LEFT}); }},
+        {"Ctrl+G", [] { PressKeys({VK_CONTROL, 'G'}); }},
+        {"a notch of the wheel", [&] { TurnWheel(form->Panel1->Handle(), -WHEEL_DELTA); }},
+        {"three notches of the wheel", [&] { TurnWheel(form->Panel1->Handle(), 3 * WHEEL_DELTA); }},
+    };
+    for (const auto& [what, move] : moves) {
+        DialogDriver report(L"Movetrail");
+        move();
+        ASSERT_TRUE(report.Wait()) << "no report for " << what;
+        EXPECT_TRUE(report.view.Shows(L"MCI デバイスがありません.")) << what;
+    }
+    // The wheel elsewhere is no step: nothing is reported.
+    DialogDriver none(L"Movetrail", Pressing(IDOK), 3000);
+    TurnWheel(form->Panel2->Handle(), -WHEEL_DELTA);
+    EXPECT_FALSE(none.Wait()) << "a report for the wheel over the still image";
 }
 
 }  // namespace

@@ -22,6 +22,29 @@ bool PumpUntil(const std::function<bool()>& cond, DWORD timeoutMs) {
     }
 }
 
+namespace {
+// Handles input SendInput has queued, until no message of the range waits (at most 5 s).
+void HandleInput(UINT first, UINT last) {
+    DWORD start = ::GetTickCount();
+    MSG m;
+    do Application.ProcessMessages();
+    while (::PeekMessageW(&m, nullptr, first, last, PM_NOREMOVE) && ::GetTickCount() - start < 5000);
+}
+}  // namespace
+
+void TurnWheel(HWND over, int delta) {
+    RECT r;
+    ::GetWindowRect(over, &r);
+    ::SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    HandleInput(WM_MOUSEFIRST, WM_MOUSELAST);
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = MOUSEEVENTF_WHEEL;
+    in.mi.mouseData = static_cast<DWORD>(delta);
+    ::SendInput(1, &in, sizeof in);
+    HandleInput(WM_MOUSEFIRST, WM_MOUSELAST);
+}
+
 void PressKeys(std::initializer_list<WORD> keys) {
     std::vector<INPUT> in;
     auto add = [&](WORD key, DWORD flags) {
@@ -36,10 +59,7 @@ void PressKeys(std::initializer_list<WORD> keys) {
     for (auto k = std::rbegin(keys); k != std::rend(keys); ++k) add(*k, KEYEVENTF_KEYUP);
     ::SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
     // SendInput has queued its messages when it returns; handle them all.
-    DWORD start = ::GetTickCount();
-    MSG m;
-    do Application.ProcessMessages();
-    while (::PeekMessageW(&m, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_NOREMOVE) && ::GetTickCount() - start < 5000);
+    HandleInput(WM_KEYFIRST, WM_KEYLAST);
 }
 
 std::wstring WindowText(HWND wnd) {

@@ -18,6 +18,10 @@ void Pump();
 // the focus of the foreground window, then are handled by the program's own
 // message loop, which routes them as the running program does.
 void PressKeys(std::initializer_list<WORD> keys);
+// A real turn of the mouse wheel with the mouse over the middle of a window:
+// delta as the wheel message reports it (WHEEL_DELTA a notch, negative towards
+// the user), in one message, handled by the program's own message loop.
+void TurnWheel(HWND over, int delta);
 
 // The text of a window (WM_GETTEXT); empty when it does not answer.
 std::wstring WindowText(HWND wnd);

@@ -66,14 +66,7 @@ protected:
         EXPECT_EQ(router.OwnDevicesOpen(), 0u) << "closing the window closes our device";
     }
     // The ball of frame f is shown in the video pane (and nothing of it where frame f-1 has it).
-    bool ShowsFrame(const media::BallClip& clip, int f) {
-        Pixels pane = ReadWindow(form->Panel1->Handle());
-        auto r = clip.BallAt(f);
-        auto colour = [](media::Rgb c) { return static_cast<std::uint32_t>((c.r << 16) | (c.g << 8) | c.b); };
-        return pane.width >= r.right && pane.At(r.left + 1, r.top + 1) == colour(media::ShownColor(clip.ball)) &&
-               pane.At(r.right - 2, r.bottom - 2) == colour(media::ShownColor(clip.ball)) &&
-               (r.left < 2 || pane.At(r.left - 2, r.top + 1) == colour(media::ShownColor(clip.background)));
-    }
+    bool ShowsFrame(const media::BallClip& clip, int f) { return ShowsBallFrame(form->Panel1->Handle(), clip, f); }
     static media::BallClip BallClip(int frames = 30, int fps = 15) { return MovingBall(frames, fps); }
     std::wstring Counter() {
         form->Timer1Timer();
@@ -304,18 +297,7 @@ class MarkerClipTest : public VideoFormTest, public ::testing::WithParamInterfac
 protected:
     // The marker of frame f is in the pane (a pixel inside it has the marker's colour,
     // one a marker width to its left the ground's).
-    bool ShowsFrame(const MarkerClip& clip, long f) {
-        Pixels pane = ReadWindow(form->Panel1->Handle());
-        int x = static_cast<int>((clip.FittedLeft(f) + clip.FittedRight(f)) / 2);
-        int y = static_cast<int>((clip.FittedTop() + clip.FittedBottom()) / 2);
-        int left = static_cast<int>(clip.FittedLeft(f) - 2);
-        auto alike = [](std::uint32_t px, media::Rgb c) {
-            return std::abs(int(px >> 16 & 0xFF) - c.r) <= 24 && std::abs(int(px >> 8 & 0xFF) - c.g) <= 24 &&
-                   std::abs(int(px & 0xFF) - c.b) <= 24;
-        };
-        return pane.width > x && alike(pane.At(x, y), kMarkerColour) &&
-               (left < 0 || alike(pane.At(left, y), kMarkerGround));
-    }
+    bool ShowsFrame(const MarkerClip& clip, long f) { return ShowsMarkerFrame(form->Panel1->Handle(), clip, f); }
 };
 
 TEST_P(MarkerClipTest, OpensFittedCountsFramesStepsAndStopsOnTheCountersFrame) {

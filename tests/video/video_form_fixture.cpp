@@ -6,6 +6,7 @@
 
 #include "base/handles.h"
 #include "base/text.h"
+#include "common/pixels.h"
 
 namespace mt::test {
 
@@ -39,6 +40,28 @@ media::BallClip Clip(int width, int height, int frames, int framesPerSecond) {
     clip.stepX = 0;
     clip.startY = (height / 2) / 4 * 4;
     return clip;
+}
+
+bool ShowsBallFrame(HWND pane, const media::BallClip& clip, int f) {
+    Pixels shown = ReadWindow(pane);
+    auto r = clip.BallAt(f);
+    auto colour = [](media::Rgb c) { return static_cast<std::uint32_t>((c.r << 16) | (c.g << 8) | c.b); };
+    return shown.width >= r.right && shown.At(r.left + 1, r.top + 1) == colour(media::ShownColor(clip.ball)) &&
+           shown.At(r.right - 2, r.bottom - 2) == colour(media::ShownColor(clip.ball)) &&
+           (r.left < 2 || shown.At(r.left - 2, r.top + 1) == colour(media::ShownColor(clip.background)));
+}
+
+bool ShowsMarkerFrame(HWND pane, const MarkerClip& clip, long f) {
+    Pixels shown = ReadWindow(pane);
+    int x = static_cast<int>((clip.FittedLeft(f) + clip.FittedRight(f)) / 2);
+    int y = static_cast<int>((clip.FittedTop() + clip.FittedBottom()) / 2);
+    int left = static_cast<int>(clip.FittedLeft(f) - 2);
+    auto alike = [](std::uint32_t px, media::Rgb c) {
+        return std::abs(int(px >> 16 & 0xFF) - c.r) <= 24 && std::abs(int(px >> 8 & 0xFF) - c.g) <= 24 &&
+               std::abs(int(px & 0xFF) - c.b) <= 24;
+    };
+    return shown.width > x && alike(shown.At(x, y), kMarkerColour) &&
+           (left < 0 || alike(shown.At(left, y), kMarkerGround));
 }
 
 }  // namespace mt::test

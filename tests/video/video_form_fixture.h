@@ -7,6 +7,7 @@
 
 #include "app/form1.h"
 #include "common/dialog_driver.h"
+#include "common/marker_clips.h"
 #include "common/media.h"
 
 namespace mt::test {
@@ -52,5 +53,10 @@ int OpenMciDevices();
 bool NothingHolds(const std::string& path);
 // A clip of the given size, its ball crossing the middle.
 media::BallClip Clip(int width, int height, int frames, int framesPerSecond);
+// The ball of frame f is shown in the pane (and nothing of it where frame f-1 has it).
+bool ShowsBallFrame(HWND pane, const media::BallClip& clip, int f);
+// The marker of frame f is in the pane (a pixel inside it has the marker's colour,
+// one a marker width to its left the ground's).
+bool ShowsMarkerFrame(HWND pane, const MarkerClip& clip, long f);
 
 }  // namespace mt::test
