@@ -327,7 +327,7 @@ TEST_P(MarkerClipTest, OpensFittedCountsFramesStepsAndStopsOnTheCountersFrame) {
     ASSERT_TRUE(player.DeviceOpen());
     EXPECT_EQ(form->Pane1Width, clip.fittedWidth);
     EXPECT_EQ(form->Pane1Height, clip.fittedHeight);
-    EXPECT_EQ(FrameCountText, L"00090");
+    EXPECT_EQ(FrameCountText, clip.CountText());
     form->Button5Click();
     long f = player.QueryPosition();
     EXPECT_TRUE(ShowsFrame(clip, f)) << "stopped at " << f;
@@ -343,14 +343,15 @@ TEST_P(MarkerClipTest, OpensFittedCountsFramesStepsAndStopsOnTheCountersFrame) {
     player.SeekTo(60);
     EXPECT_TRUE(ShowsFrame(clip, 60));
     form->Timer1Timer();
-    EXPECT_EQ(form->Label4->Caption(), L"00060 / 00090");
+    EXPECT_EQ(form->Label4->Caption(), L"00060 / " + clip.CountText());
     Pump();  // the notice of the play 停止 ended
     bool ended = false;
     player.OnNotify = [&] { ended = player.NotifyResult() == TMPNotifyValues::nvSuccessful; };
     form->Button1Click();
     ASSERT_TRUE(PumpUntil([&] { return ended; }, 10000));
-    EXPECT_EQ(player.QueryPosition(), 89);
-    EXPECT_TRUE(ShowsFrame(clip, 89));
+    EXPECT_EQ(player.QueryPosition(), clip.frames - 1);
+    EXPECT_TRUE(ShowsFrame(clip, clip.frames - 1));
+    EXPECT_FALSE(ShowsFrame(clip, clip.frames)) << "the last frame shown is the clip's last";
     ::SendMessageW(form->Handle(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(NothingHolds(clip.Path()));
     EXPECT_EQ(ProgramMci().OwnDevicesOpen(), 0u);
