@@ -3,6 +3,7 @@
 // tell themselves apart by where the ball (or marker) is.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <numeric>
@@ -299,9 +300,13 @@ TEST_F(VideoFormTest, StopOnTheAviDeviceLeavesThePaneAndTheCounterOnOneFrame) {
     form->Button5Click();
 }
 
-// The clips phones and cameras write, on whichever device the program chooses.
-class MarkerClipTest : public VideoFormTest, public ::testing::WithParamInterface<MarkerClip> {
+// The clips phones and cameras write, in the main window's video pane.
+class MarkerPaneTest : public VideoFormTest {
 protected:
+    static int Difference(std::uint32_t px, media::Rgb c) {
+        return std::max({std::abs(int(px >> 16 & 0xFF) - c.r), std::abs(int(px >> 8 & 0xFF) - c.g),
+                         std::abs(int(px & 0xFF) - c.b)});
+    }
     // The marker of frame f is in the pane (a pixel inside it has the marker's colour,
     // one a marker width to its left the ground's).
     bool ShowsFrame(const MarkerClip& clip, long f) {
@@ -309,14 +314,52 @@ protected:
         int x = static_cast<int>((clip.FittedLeft(f) + clip.FittedRight(f)) / 2);
         int y = static_cast<int>((clip.FittedTop() + clip.FittedBottom()) / 2);
         int left = static_cast<int>(clip.FittedLeft(f) - 2);
-        auto alike = [](std::uint32_t px, media::Rgb c) {
-            return std::abs(int(px >> 16 & 0xFF) - c.r) <= 24 && std::abs(int(px >> 8 & 0xFF) - c.g) <= 24 &&
-                   std::abs(int(px & 0xFF) - c.b) <= 24;
-        };
-        return pane.width > x && alike(pane.At(x, y), kMarkerColour) &&
-               (left < 0 || alike(pane.At(left, y), kMarkerGround));
+        return pane.width > x && Difference(pane.At(x, y), kMarkerColour) <= kBound &&
+               (left < 0 || Difference(pane.At(left, y), kMarkerGround) <= kBound);
+    }
+    // The pane shows the fitted pictures as they are, within 4 of the colours written
+    // in every format (2 to spare): a BT.601 and BT.709 mix-up at 1080p is 23 off.
+    static constexpr int kBound = 6;
+    // The first column of the marker's middle row showing its colour, or -1.
+    int MarkerLeft(const MarkerClip& clip) {
+        Pixels pane = ReadWindow(form->Panel1->Handle());
+        const int y = static_cast<int>((clip.FittedTop() + clip.FittedBottom()) / 2);
+        for (int x = 0; x < pane.width; ++x)
+            if (Difference(pane.At(x, y), kMarkerColour) <= 40) return x;
+        return -1;
     }
 };
+
+// Frames read ahead while the clip stood still are the ones stepped and sought onto.
+TEST_F(MarkerPaneTest, StepsAndSeeksOntoFramesReadAheadShowThoseFrames) {
+    const MarkerClip& clip = kMarkerClips[0];
+    if (!FileExists(clip.Path())) GTEST_SKIP() << "not made at build time: " << clip.file;
+    if (!OpenMediaFoundationFrames(clip.Path())) GTEST_SKIP() << "no Media Foundation decoder for " << clip.file;
+    Load(clip.Path());
+    TMediaPlayer& player = *form->MediaPlayer1;
+    ASSERT_TRUE(ProgramMci().IsOwnDevice(player.DeviceId()));
+    form->Button5Click();
+    form->Button4Click();
+    ASSERT_TRUE(PumpUntilQuiet(200, 30000)) << "reading ahead from the first frame never ends";
+    EXPECT_NEAR(MarkerLeft(clip), clip.FittedLeft(0), 1.0) << "the first frame, read ahead from";
+    auto shows = [&](long f) {
+        EXPECT_EQ(player.QueryPosition(), f);
+        EXPECT_NEAR(MarkerLeft(clip), clip.FittedLeft(f), 1.0) << "frame " << f;
+    };
+    form->Button2Click();
+    shows(1);
+    form->Button2Click();
+    shows(2);
+    player.SeekTo(50);
+    shows(50);
+    form->Button3Click();
+    shows(49);
+    form->Button4Click();
+    shows(0);
+}
+
+// The clips phones and cameras write, on whichever device the program chooses.
+class MarkerClipTest : public MarkerPaneTest, public ::testing::WithParamInterface<MarkerClip> {};
 
 TEST_P(MarkerClipTest, OpensFittedCountsFramesStepsAndStopsOnTheCountersFrame) {
     const MarkerClip& clip = GetParam();

@@ -21,10 +21,7 @@ protected:
     }
     void TearDown() override {
         form.reset();
-        // Closing the main window posts WM_QUIT; take it off the queue.
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            if (msg.message != WM_QUIT) ::DispatchMessageW(&msg);
+        PumpAfterClose();
     }
     // Clicks 動画読込 and answers the dialog with the path; returns what the dialog showed.
     DialogView Load(const std::string& path) {
