@@ -200,7 +200,7 @@ bool Measure(mt::TForm1& form, const MarkerClip& clip, double startMB) {
                     firstSeen = Seconds();
                     firstFrame = f;
                 }
-                if (f == mt::test::kMarkerClipFrames - 1) {
+                if (f == clip.frames - 1) {
                     lastSeen = Seconds();
                     break;
                 }
@@ -208,8 +208,8 @@ bool Measure(mt::TForm1& form, const MarkerClip& clip, double startMB) {
             Pump();
         }
         Played p;
-        p.rate = lastSeen > firstSeen ? (mt::test::kMarkerClipFrames - 1 - firstFrame) / (lastSeen - firstSeen) : 0;
-        p.frames = mt::test::kMarkerClipFrames - firstFrame;
+        p.rate = lastSeen > firstSeen ? (clip.frames - 1 - firstFrame) / (lastSeen - firstSeen) : 0;
+        p.frames = clip.frames - firstFrame;
         p.skipped = p.frames - static_cast<long>(seen.size());
         return p;
     };

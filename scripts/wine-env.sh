@@ -1,6 +1,6 @@
 # Sourced by the run and test scripts: the Wine environment Movetrail runs in.
 # Sets WINEPREFIX (private, in the build tree), WINEDEBUG, the Japanese locale,
-# starts an Xvfb display when none is given, prepares the prefix once (fonts
+# no sound driver on a machine without a sound device, starts an Xvfb display when none is given, prepares the prefix once (fonts
 # mapped, phone clip names given to the MPEG device) and keeps one wineserver
 # alive for the session.
 movetrail_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -9,6 +9,20 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 export LC_ALL=ja_JP.UTF-8
 export WINEARCH=win32
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+
+# Whether the machine has a sound device: a card under /dev/snd (or the folder
+# given), or a PulseAudio server to play through.
+movetrail_has_sound() {
+  local snd=${1:-/dev/snd}
+  compgen -G "$snd/pcmC*" >/dev/null || [ -n "${PULSE_SERVER:-}" ] ||
+    [ -S "${XDG_RUNTIME_DIR:-/run/user/$(id -u)}/pulse/native" ]
+}
+# Without one, Wine gets no sound driver to probe: its ALSA driver would print
+# "cannot find card" lines on every start. The program's own media device plays no
+# sound, and the AVI device plays on without a wave device. With one, sound stays.
+if ! movetrail_has_sound; then
+  export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;winealsa.drv,winepulse.drv,wineoss.drv=d"
+fi
 
 movetrail_start_display() {
   if [ -n "${DISPLAY:-}" ]; then return 0; fi

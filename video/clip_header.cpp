@@ -97,12 +97,12 @@ std::vector<std::int64_t> PresentationTimes(const Box& stbl, const Box* elst, st
     if (Child(stbl, "stsz", stsz) && stsz.Has(8) && Be32(stsz.Fields() + 4) != total) return times;
     // Decoding times, then each frame's offset from its decoding time to its showing.
     times.reserve(static_cast<std::size_t>(total));
-    std::int64_t decode = 0, lastDelta = 0;
+    std::int64_t decode = 0;
     for (std::uint64_t i = 0; i < entries; ++i) {
-        lastDelta = Be32(entry + 8 * i + 4);
+        const std::int64_t delta = Be32(entry + 8 * i + 4);
         for (std::uint32_t n = Be32(entry + 8 * i); n > 0; --n) {
             times.push_back(decode);
-            decode += lastDelta;
+            decode += delta;
         }
     }
     if (Child(stbl, "ctts", ctts) && ctts.Has(4)) {
@@ -118,8 +118,10 @@ std::vector<std::int64_t> PresentationTimes(const Box& stbl, const Box* elst, st
     }
     std::sort(times.begin(), times.end());
     if (!elst) return times;
-    // An edit list that only shifts the track is fine; one that cuts frames off its
-    // start or end, plays some twice or at another rate is left to the decoder.
+    // An edit list that only shifts the track, or ends it before its last frames (a
+    // camera's clip whose edit ends where its last sample starts), is fine: the
+    // frames from the edit's end on are never shown. One that cuts frames off its
+    // start, plays some twice or at another rate is left to the decoder.
     if (!elst->Has(4)) return {};
     const int version = elst->Version();
     const std::size_t width = version == 1 ? 20 : 12;
@@ -134,10 +136,12 @@ std::vector<std::int64_t> PresentationTimes(const Box& stbl, const Box* elst, st
         const std::uint32_t rate = Be32(e + width - 4);
         if (start == -1) continue;  // an empty edit: the track starts later
         if (++kept > 1 || rate != 0x10000 || start > times.front()) return {};
-        // The edit must reach the last frame's start (its duration is in the movie's units).
-        const double shown = movieScale ? double(duration) / movieScale : 0;
-        const double needed = double(times.back() - start) / mediaScale;
-        if (duration != 0 && movieScale && shown + 0.5 * lastDelta / mediaScale < needed) return {};
+        if (duration == 0 || movieScale == 0) continue;  // to the track's end
+        // The edit's end in the media's units (its duration is in the movie's), rounded
+        // as players round it: the frames that start there or later are not shown.
+        const std::int64_t end = start + std::llround(double(duration) * mediaScale / movieScale);
+        times.erase(std::lower_bound(times.begin(), times.end(), end), times.end());
+        if (times.empty()) return {};
     }
     return times;
 }

@@ -19,9 +19,10 @@ struct ClipHeader {
     std::uint32_t pixelWidth = 0, pixelHeight = 0;
     // The first video stream's frames as the MP4 or MOV sample table, or an MJPEG
     // AVI's index, gives them: their presentation times in 100-ns units, in
-    // display order, from 0 for the first. Empty where the file has no such table
-    // (fragmented MP4, OpenDML AVIs, other containers and codecs), an edit list
-    // that leaves frames out, or dropped frames in its index.
+    // display order, from 0 for the first, only those its edit list shows. Empty
+    // where the file has no such table (fragmented MP4, OpenDML AVIs, other
+    // containers and codecs), an edit list that leaves frames out at the start or
+    // plays them twice, or dropped frames in its index.
     std::vector<std::int64_t> frameTimes;
 };
 

@@ -13,14 +13,7 @@ void FormTest::SetUp() {
 
 void FormTest::TearDown() {
     form.reset();
-    // Closing the main window posts WM_QUIT; take it off the queue.
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message != WM_QUIT) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageW(&msg);
-        }
-    }
+    PumpAfterClose();
 }
 
 RECT RectInParent(HWND wnd) {

@@ -1,11 +1,12 @@
 // The marker clips the build writes beside the test programs when ffmpeg is there
-// (tools/CMakeLists.txt): 90 frames at 30 fps in the formats phones and cameras
-// write, each a yellow block on a plain blue ground whose left edge moves a fixed
-// number of pixels per frame, so the frame a pane shows can be told from where
-// the block is.
+// (tools/CMakeLists.txt): 90 frames at 30 fps (89 shown of one) in the formats
+// phones and cameras write, each a yellow block on a plain blue ground whose left
+// edge moves a fixed number of pixels per frame, so the frame a pane shows can be
+// told from where the block is.
 #pragma once
 #include <windows.h>
 
+#include <cstdio>
 #include <string>
 
 #include "base/paths.h"
@@ -13,12 +14,22 @@
 
 namespace mt::test {
 
+inline constexpr int kMarkerClipFrames = 90;
+
 struct MarkerClip {
     const char* file;                // beside the test programs
     int width, height;               // the picture as written
     int fittedWidth, fittedHeight;   // scaled down to fit 320x240
     int step;                        // marker pixels per frame, in the picture
     int markerTop, markerWidth, markerHeight;
+    int frames = kMarkerClipFrames;  // the frames a player shows
+
+    // The frame count as the counter shows it ("00090").
+    std::wstring CountText() const {
+        wchar_t text[16];
+        std::swprintf(text, std::size(text), L"%05d", frames);
+        return text;
+    }
 
     // The marker's left edge, top, right and bottom in fitted pixels (not rounded).
     double FittedLeft(long frame) const { return double(step) * frame * fittedWidth / width; }
@@ -32,11 +43,11 @@ struct MarkerClip {
     }
 };
 
-inline constexpr int kMarkerClipFrames = 90;
 inline constexpr media::Rgb kMarkerColour{250, 200, 20}, kMarkerGround{40, 60, 160};
 
 inline constexpr MarkerClip kMarkerClips[] = {
     {"marker-h264.mp4", 400, 300, 320, 240, 4, 40, 16, 100},   // B-frames
+    {"marker-cut-end.mp4", 400, 300, 320, 240, 4, 40, 16, 100, 89},  // its edit ends where frame 89 starts
     {"marker-h264.mov", 400, 300, 320, 240, 4, 40, 16, 100},
     {"marker-hevc.mp4", 400, 300, 320, 240, 4, 40, 16, 100},
     {"marker-mjpeg.avi", 400, 300, 320, 240, 4, 40, 16, 100},  // full range

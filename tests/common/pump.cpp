@@ -1,21 +1,54 @@
 #include "common/pump.h"
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
 #include "base/application.h"
 
 namespace mt::test {
 
-void Pump() {
+namespace {
+constexpr DWORD kLongestBusy = 30000;
+
+bool HandleWaiting(DWORD timeoutMs, bool dropQuit) {
+    const DWORD start = ::GetTickCount();
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
+        if (!dropQuit || msg.message != WM_QUIT) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        }
+        if (::GetTickCount() - start > timeoutMs) return false;
+    }
+    return true;
+}
+
+void FailIfBusy(bool idle) {
+    if (!idle) ADD_FAILURE() << "messages kept coming for half a minute: the program never goes idle";
+}
+}  // namespace
+
+bool PumpUntilIdle(DWORD timeoutMs) { return HandleWaiting(timeoutMs, false); }
+
+bool PumpUntilQuiet(DWORD quietMs, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        const DWORD spent = ::GetTickCount() - start;
+        if (spent > timeoutMs || !PumpUntilIdle(timeoutMs - spent)) return false;
+        if (::MsgWaitForMultipleObjects(0, nullptr, FALSE, quietMs, QS_ALLINPUT) == WAIT_TIMEOUT) return true;
     }
 }
 
+void Pump() { FailIfBusy(HandleWaiting(kLongestBusy, false)); }
+
+void PumpAfterClose() { FailIfBusy(HandleWaiting(kLongestBusy, true)); }
+
 bool PumpUntil(const std::function<bool()>& cond, DWORD timeoutMs) {
-    DWORD start = ::GetTickCount();
+    const DWORD start = ::GetTickCount();
     for (;;) {
-        Pump();
+        const DWORD spent = ::GetTickCount() - start;
+        PumpUntilIdle(std::max<DWORD>(spent < timeoutMs ? timeoutMs - spent : 0, 1000));
         if (cond()) return true;
         if (::GetTickCount() - start > timeoutMs) return false;
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);

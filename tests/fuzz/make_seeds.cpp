@@ -1,6 +1,8 @@
 // Writes the fuzz targets' seed corpora: small valid BMP files of every depth
 // and header kind (one with unused bytes before its pixels), and baseline,
-// progressive, grayscale and CMYK JPEG files.
+// progressive, grayscale and CMYK JPEG files; and, given a third folder, a
+// 135-byte MP4 whose movie box claims 15 MB, which the clip header must not take
+// at its word.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -80,5 +82,11 @@ int main(int argc, char** argv) {
             Write(jpg + "/seed" + std::to_string(k++) + ".jpg", mt::jpeg::Encode(24, 16, o, p));
         }
     Write(jpg + "/cmyk.jpg", mt::media::WriteInkJpeg(24, 16, mt::media::InkJpeg::AdobeCmyk));
+    if (argc > 3) {
+        std::vector<std::uint8_t> mp4 = {0, 0, 0, 20, 'f', 't', 'y', 'p', 'i', 's', 'o', 'm', 0, 0, 2, 0,
+                                         'i', 's', 'o', 'm', 0, 0xF0, 0, 0, 'm', 'o', 'o', 'v'};
+        mp4.resize(135, 0);
+        Write(std::string(argv[3]) + "/long-moov.mp4", mp4);
+    }
     return 0;
 }

@@ -133,9 +133,7 @@ void PictureTest::TearDown() {
     }
     ::RemoveDirectoryA(folder.c_str());
     form.reset();
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-        if (msg.message != WM_QUIT) ::DispatchMessageW(&msg);
+    PumpAfterClose();
 }
 
 void PictureTest::InstallKnownPicture() {

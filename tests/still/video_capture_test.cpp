@@ -20,10 +20,7 @@ class VideoCapture : public StillTest {
 protected:
     void TearDown() override {
         StillTest::TearDown();
-        // Closing the main window posts WM_QUIT; take it off the queue.
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            if (msg.message != WM_QUIT) ::DispatchMessageW(&msg);
+        PumpAfterClose();
     }
     // Opens the clip with 動画読込 and its dialog; it starts playing.
     void Load(const std::string& path) {

@@ -3,6 +3,7 @@
 // tell themselves apart by where the ball (or marker) is.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <numeric>
@@ -292,13 +293,56 @@ TEST_F(VideoFormTest, StopOnTheAviDeviceLeavesThePaneAndTheCounterOnOneFrame) {
     form->Button5Click();
 }
 
-// The clips phones and cameras write, on whichever device the program chooses.
-class MarkerClipTest : public VideoFormTest, public ::testing::WithParamInterface<MarkerClip> {
+// The clips phones and cameras write, in the main window's video pane.
+class MarkerPaneTest : public VideoFormTest {
 protected:
+    static int Difference(std::uint32_t px, media::Rgb c) {
+        return std::max({std::abs(int(px >> 16 & 0xFF) - c.r), std::abs(int(px >> 8 & 0xFF) - c.g),
+                         std::abs(int(px & 0xFF) - c.b)});
+    }
     // The marker of frame f is in the pane (a pixel inside it has the marker's colour,
     // one a marker width to its left the ground's).
     bool ShowsFrame(const MarkerClip& clip, long f) { return ShowsMarkerFrame(form->Panel1->Handle(), clip, f); }
+    // The first column of the marker's middle row showing its colour, or -1.
+    int MarkerLeft(const MarkerClip& clip) {
+        Pixels pane = ReadWindow(form->Panel1->Handle());
+        const int y = static_cast<int>((clip.FittedTop() + clip.FittedBottom()) / 2);
+        for (int x = 0; x < pane.width; ++x)
+            if (Difference(pane.At(x, y), kMarkerColour) <= 40) return x;
+        return -1;
+    }
 };
+
+// Frames read ahead while the clip stood still are the ones stepped and sought onto.
+TEST_F(MarkerPaneTest, StepsAndSeeksOntoFramesReadAheadShowThoseFrames) {
+    const MarkerClip& clip = kMarkerClips[0];
+    if (!FileExists(clip.Path())) GTEST_SKIP() << "not made at build time: " << clip.file;
+    if (!OpenMediaFoundationFrames(clip.Path())) GTEST_SKIP() << "no Media Foundation decoder for " << clip.file;
+    Load(clip.Path());
+    TMediaPlayer& player = *form->MediaPlayer1;
+    ASSERT_TRUE(ProgramMci().IsOwnDevice(player.DeviceId()));
+    form->Button5Click();
+    form->Button4Click();
+    ASSERT_TRUE(PumpUntilQuiet(200, 30000)) << "reading ahead from the first frame never ends";
+    EXPECT_NEAR(MarkerLeft(clip), clip.FittedLeft(0), 1.0) << "the first frame, read ahead from";
+    auto shows = [&](long f) {
+        EXPECT_EQ(player.QueryPosition(), f);
+        EXPECT_NEAR(MarkerLeft(clip), clip.FittedLeft(f), 1.0) << "frame " << f;
+    };
+    form->Button2Click();
+    shows(1);
+    form->Button2Click();
+    shows(2);
+    player.SeekTo(50);
+    shows(50);
+    form->Button3Click();
+    shows(49);
+    form->Button4Click();
+    shows(0);
+}
+
+// The clips phones and cameras write, on whichever device the program chooses.
+class MarkerClipTest : public MarkerPaneTest, public ::testing::WithParamInterface<MarkerClip> {};
 
 TEST_P(MarkerClipTest, OpensFittedCountsFramesStepsAndStopsOnTheCountersFrame) {
     const MarkerClip& clip = GetParam();
@@ -309,7 +353,7 @@ TEST_P(MarkerClipTest, OpensFittedCountsFramesStepsAndStopsOnTheCountersFrame) {
     ASSERT_TRUE(player.DeviceOpen());
     EXPECT_EQ(form->Pane1Width, clip.fittedWidth);
     EXPECT_EQ(form->Pane1Height, clip.fittedHeight);
-    EXPECT_EQ(FrameCountText, L"00090");
+    EXPECT_EQ(FrameCountText, clip.CountText());
     form->Button5Click();
     long f = player.QueryPosition();
     EXPECT_TRUE(ShowsFrame(clip, f)) << "stopped at " << f;
@@ -325,14 +369,15 @@ TEST_P(MarkerClipTest, OpensFittedCountsFramesStepsAndStopsOnTheCountersFrame) {
     player.SeekTo(60);
     EXPECT_TRUE(ShowsFrame(clip, 60));
     form->Timer1Timer();
-    EXPECT_EQ(form->Label4->Caption(), L"00060 / 00090");
+    EXPECT_EQ(form->Label4->Caption(), L"00060 / " + clip.CountText());
     Pump();  // the notice of the play 停止 ended
     bool ended = false;
     player.OnNotify = [&] { ended = player.NotifyResult() == TMPNotifyValues::nvSuccessful; };
     form->Button1Click();
     ASSERT_TRUE(PumpUntil([&] { return ended; }, 10000));
-    EXPECT_EQ(player.QueryPosition(), 89);
-    EXPECT_TRUE(ShowsFrame(clip, 89));
+    EXPECT_EQ(player.QueryPosition(), clip.frames - 1);
+    EXPECT_TRUE(ShowsFrame(clip, clip.frames - 1));
+    EXPECT_FALSE(ShowsFrame(clip, clip.frames)) << "the last frame shown is the clip's last";
     ::SendMessageW(form->Handle(), WM_CLOSE, 0, 0);
     EXPECT_TRUE(NothingHolds(clip.Path()));
     EXPECT_EQ(ProgramMci().OwnDevicesOpen(), 0u);

@@ -57,8 +57,8 @@ bool ShowsMarkerFrame(HWND pane, const MarkerClip& clip, long f) {
     int y = static_cast<int>((clip.FittedTop() + clip.FittedBottom()) / 2);
     int left = static_cast<int>(clip.FittedLeft(f) - 2);
     auto alike = [](std::uint32_t px, media::Rgb c) {
-        return std::abs(int(px >> 16 & 0xFF) - c.r) <= 24 && std::abs(int(px >> 8 & 0xFF) - c.g) <= 24 &&
-               std::abs(int(px & 0xFF) - c.b) <= 24;
+        return std::abs(int(px >> 16 & 0xFF) - c.r) <= kMarkerBound &&
+               std::abs(int(px >> 8 & 0xFF) - c.g) <= kMarkerBound && std::abs(int(px & 0xFF) - c.b) <= kMarkerBound;
     };
     return shown.width > x && alike(shown.At(x, y), kMarkerColour) &&
            (left < 0 || alike(shown.At(left, y), kMarkerGround));

@@ -22,10 +22,7 @@ protected:
     }
     void TearDown() override {
         form.reset();
-        // Closing the main window posts WM_QUIT; take it off the queue.
-        MSG msg;
-        while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            if (msg.message != WM_QUIT) ::DispatchMessageW(&msg);
+        PumpAfterClose();
     }
     // Clicks 動画読込 and answers the dialog with the path; returns what the dialog showed.
     DialogView Load(const std::string& path) {
@@ -58,5 +55,8 @@ bool ShowsBallFrame(HWND pane, const media::BallClip& clip, int f);
 // The marker of frame f is in the pane (a pixel inside it has the marker's colour,
 // one a marker width to its left the ground's).
 bool ShowsMarkerFrame(HWND pane, const MarkerClip& clip, long f);
+// The pane shows the fitted pictures as they are, within 4 of the colours written
+// in every format (2 to spare): a BT.601 and BT.709 mix-up at 1080p is 23 off.
+inline constexpr int kMarkerBound = 6;
 
 }  // namespace mt::test
