@@ -50,6 +50,31 @@ ServingDevice ChooseDevice(const SystemOpening& system, const SystemDeviceTraits
     return ownOpens() ? ServingDevice::Own : ServingDevice::System;
 }
 
+bool OursBeforeTheSystem(const std::string& extensionDevice, const std::string& extension,
+                         const SystemDeviceTraits& traits) {
+    if (traits.mpegDeviceSteps || !SameName(extensionDevice, "MPEGVideo")) return false;
+    for (const char* video : {"mp4", "m4v", "mov", "3gp", "mpg", "mpeg", "m1v", "m2v", "mkv", "webm", "wmv"})
+        if (SameName(extension, video)) return true;
+    return false;
+}
+
+namespace {
+
+// The file's extension (without the dot) and the MCI device the registry names for it.
+std::pair<std::string, std::string> ExtensionDevice(const std::string& path) {
+    const auto dot = path.find_last_of(".\\/:");
+    if (dot == std::string::npos || path[dot] != '.') return {};
+    const std::string extension = path.substr(dot + 1);
+    char device[64] = {};
+    DWORD size = sizeof device;
+    if (::RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows NT\\CurrentVersion\\MCI Extensions",
+                       extension.c_str(), RRF_RT_REG_SZ, nullptr, device, &size) != ERROR_SUCCESS)
+        return {extension, ""};
+    return {extension, device};
+}
+
+}  // namespace
+
 RoutingMci::RoutingMci(MciEntry& system, SystemDeviceTraits traits, FrameOpener openOwn, FrameOpener openStepped)
     : system_(system), traits_(traits), openOwn_(std::move(openOwn)), openStepped_(std::move(openStepped)) {}
 
@@ -100,6 +125,12 @@ MCIERROR RoutingMci::Open(DWORD_PTR flags, DWORD_PTR parms) {
     auto* record = reinterpret_cast<MCI_OPEN_PARMSA*>(parms);
     bool byName = record && (flags & MCI_OPEN_ELEMENT) && !(flags & ~kOurs) && record->lpstrElementName &&
                   (!record->lpstrDeviceType || !*record->lpstrDeviceType);
+    if (byName && openOwn_) {
+        const std::string element = record->lpstrElementName;
+        const auto [extension, device] = ExtensionDevice(element);
+        if (OursBeforeTheSystem(device, extension, traits_))
+            if (auto frames = openOwn_(element)) return OpenOwn(flags, *record, std::move(frames));
+    }
     MCIERROR result = system_.SendCommand(0, MCI_OPEN, flags, parms);
     if (!byName) return result;
     MCI_OPEN_PARMSA& p = *record;
@@ -120,6 +151,10 @@ MCIERROR RoutingMci::Open(DWORD_PTR flags, DWORD_PTR parms) {
         MCI_GENERIC_PARMS close{};
         system_.SendCommand(p.wDeviceID, MCI_CLOSE, MCI_WAIT, reinterpret_cast<DWORD_PTR>(&close));
     }
+    return OpenOwn(flags, p, std::move(frames));
+}
+
+MCIERROR RoutingMci::OpenOwn(DWORD_PTR flags, MCI_OPEN_PARMSA& p, std::unique_ptr<FrameSource> frames) {
     MCIDEVICEID id = NextOwnId();
     own_[id] = std::make_unique<OwnMediaDevice>(id, std::move(frames));
     p.wDeviceID = id;

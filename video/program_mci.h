@@ -43,6 +43,14 @@ enum class ServingDevice { System, Own };
 ServingDevice ChooseDevice(const SystemOpening& system, const SystemDeviceTraits& traits,
                            const std::function<bool()>& ownOpens);
 
+// Whether a file goes to our device before the system is asked, by what the
+// system would open it with (the MCI device the registry names for its
+// extension) and its extension: a video file for a device that cannot step
+// would come to us anyway, and that device's open alone takes seconds. Sound
+// files keep the system's device first.
+bool OursBeforeTheSystem(const std::string& extensionDevice, const std::string& extension,
+                         const SystemDeviceTraits& traits);
+
 // Our device ids: a range winmm never hands out (it counts up from 1), and within
 // the 16 bits the media player keeps.
 constexpr MCIDEVICEID kFirstOwnDeviceId = 0xF001, kLastOwnDeviceId = 0xFFFE;
@@ -74,6 +82,8 @@ private:
         RECT destination{};
     };
     MCIERROR Open(DWORD_PTR flags, DWORD_PTR parms);
+    // Our device on the frames, answering the open as the system would.
+    MCIERROR OpenOwn(DWORD_PTR flags, MCI_OPEN_PARMSA& p, std::unique_ptr<FrameSource> frames);
     SystemOpening Inspect(MCIDEVICEID device);
     void Follow(MCIDEVICEID device, UINT message, DWORD_PTR flags, DWORD_PTR parms);
     // Draws the frame at the device's position, unless it plays.

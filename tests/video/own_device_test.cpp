@@ -48,6 +48,14 @@ TEST(DeviceChoice, TheSystemFirstOursWhereItCannotOpenOrStepAndOnlyWhereOursOpen
     EXPECT_EQ(ChooseDevice(none, windows, opens), ServingDevice::Own);
     EXPECT_EQ(ChooseDevice(none, wine, fails), ServingDevice::System) << "the system's failure stands";
     EXPECT_EQ(asked, 6);
+    // A phone's clip that the registry gives to Wine's MPEG device is ours without
+    // that device's open; a sound file, or any file on Windows, asks the system first.
+    EXPECT_TRUE(OursBeforeTheSystem("MPEGVideo", "MP4", wine));
+    EXPECT_TRUE(OursBeforeTheSystem("mpegvideo", "mov", wine));
+    EXPECT_FALSE(OursBeforeTheSystem("MPEGVideo", "mp3", wine));
+    EXPECT_FALSE(OursBeforeTheSystem("MPEGVideo", "mp4", windows));
+    EXPECT_FALSE(OursBeforeTheSystem("AVIVideo", "avi", wine));
+    EXPECT_FALSE(OursBeforeTheSystem("", "mp4", wine));
 }
 
 // The main window whose media player goes through a router that sends AVI clips to
