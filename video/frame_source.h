@@ -52,4 +52,12 @@ private:
 // Media Foundation's source reader, loaded at run time (mfplat, mfreadwrite):
 // nullptr where Media Foundation is absent, the file has no video stream, or it cannot be opened.
 std::unique_ptr<FrameSource> OpenMediaFoundationFrames(const std::string& ansiPath);
+// Where the last OpenMediaFoundationFrames spent its time, in milliseconds (for
+// the measurements): loading Media Foundation, reading the file's sample table
+// or index, creating the source reader, and reading the first frame (or the
+// whole clip, where it has no table).
+struct OpenBreakdown {
+    double platformMs = 0, tableMs = 0, readerMs = 0, firstReadMs = 0;
+};
+OpenBreakdown LastMediaFoundationOpen();
 }

@@ -9,6 +9,7 @@
 #include <mfreadwrite.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <limits>
 #include <list>
@@ -401,19 +402,38 @@ ClipHeader ReadHeaderOf(const std::wstring& path) {
 
 }  // namespace
 
+namespace {
+OpenBreakdown lastOpen;  // the measurements read it from the GUI thread
+}  // namespace
+
 std::unique_ptr<FrameSource> OpenMediaFoundationFrames(const std::string& ansiPath) {
+    using Clock = std::chrono::steady_clock;
+    auto mark = Clock::now();
+    auto lap = [&mark] {
+        const auto now = Clock::now();
+        const double ms = std::chrono::duration<double, std::milli>(now - mark).count();
+        mark = now;
+        return ms;
+    };
+    lastOpen = {};
     const MediaFoundation& mf = MediaFoundation::Get();
+    lastOpen.platformMs = lap();
     if (!mf.Present()) return nullptr;
     const std::wstring path = AnsiToWide(ansiPath);
     ClipHeader header = ReadHeaderOf(path);
+    lastOpen.tableMs = lap();
     auto reader = std::make_unique<MfReader>(mf, path, header);
+    lastOpen.readerMs = lap();
     if (!reader->Open()) return nullptr;
     // MPEG-1/2 streams land their random seeks on the wrong frames.
     const GUID& native = reader->NativeSubtype();
     const bool seeksExact = !header.mpegStream && native != MFVideoFormat_MPG1 && native != MFVideoFormat_MPEG2;
     auto source = std::make_unique<MfFrameSource>(std::move(reader), seeksExact, std::move(header.frameTimes));
+    lastOpen.firstReadMs = lap();
     if (!source->Usable()) return nullptr;
     return source;
 }
+
+OpenBreakdown LastMediaFoundationOpen() { return lastOpen; }
 
 }  // namespace mt
