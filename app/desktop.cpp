@@ -57,7 +57,7 @@ bool IsGoToFrameKey(unsigned key, unsigned shift) noexcept {
 
 bool IsEditKey(unsigned key, unsigned shift) noexcept {
     if ((shift & (ssCtrl | ssAlt)) != ssCtrl) return false;
-    return key == 'Z' || key == 'Y' || key == 'C' || key == 'V' || key == 'T';
+    return key == 'Z' || key == 'Y' || key == 'C' || key == 'V' || key == 'T' || key == 'D';
 }
 
 bool ForwardWindowKeys(MSG& msg) {
@@ -110,6 +110,7 @@ bool TForm1::FormKeyDown(WORD key, TShiftState shift) {
         case 'C': CopyStill(); return true;
         case 'V': PasteStill(); return true;
         case 'T': ComposeTrail(); return true;
+        case 'D': ShowPositionTable(); return true;
         }
     }
     if (IsGoToFrameKey(key, shift)) {

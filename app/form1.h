@@ -13,6 +13,7 @@
 #include "base/window_class.h"
 #include "imagefiles/picture_dialogs.h"
 #include "print/printer_setup_dialog.h"
+#include "still/position_table.h"
 #include "still/still_history.h"
 #include "video/media_player.h"
 
@@ -74,6 +75,10 @@ public:
     std::int32_t Pane2Height = 0;
     // The still image's undo and redo (Image1 records into it).
     TStillHistory StillHistory;
+    // The length of the last drag measured on the still image (0: none yet).
+    long double LastDragLength = 0;
+    // The window 位置の表, made on first use.
+    std::unique_ptr<TPositionTable> PositionTable;
 
     // Application shell.
     void FormShow();
@@ -120,6 +125,12 @@ public:
     void ComposeTrail();
     // Runs for a right-click on SpeedButton1: its menu, at (x, y) on the screen.
     void SpeedButton1ContextPopup(int x, int y);
+    // Ctrl+D, or the menu of a right-click on SpeedButton1: the window 位置の表.
+    void ShowPositionTable();
+    TPositionTable& PositionTableWindow();
+    // A click on the video pane while 手で記録 is checked: (x, y) recorded as the
+    // current frame's position, then the clip steps on by the table's 間隔.
+    void RecordHandPosition(int x, int y);
 
     // Picture files.
     void Button7Click();
@@ -142,7 +153,7 @@ public:
     void OpenFile(const std::wstring& name);
     // Runs for a key pressed while the focus is in the main window: the arrow
     // keys, Home, End, PageDown, PageUp and Ctrl+G move the video, Ctrl with Z,
-    // Y, C or V edit the still image, Ctrl+T builds a trail; false for any other key.
+    // Y, C or V edit the still image, Ctrl+T builds a trail, Ctrl+D shows the table of positions; false for any other key.
     bool FormKeyDown(WORD key, TShiftState shift);
     // Runs for the mouse wheel turned anywhere in the main window (the point in
     // screen coordinates): true when it was over the video pane and stepped it.

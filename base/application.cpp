@@ -49,7 +49,21 @@ void TApplication::HideHint() noexcept {
     if (hintWindow_) ::SendMessageW(hintWindow_, TTM_POP, 0, 0);
 }
 
+void TApplication::AddModeless(HWND dialog, PreTranslateHook hook) {
+    RemoveModeless(dialog);
+    modeless_.emplace_back(dialog, hook);
+}
+
+void TApplication::RemoveModeless(HWND dialog) noexcept {
+    std::erase_if(modeless_, [&](const auto& m) { return m.first == dialog; });
+}
+
 bool TApplication::TranslateForDialogs(MSG& msg) {
+    for (const auto& [dialog, hook] : modeless_)
+        if (msg.hwnd == dialog || ::IsChild(dialog, msg.hwnd)) {
+            if (hook && hook(msg)) return true;
+            return ::IsDialogMessageW(dialog, &msg) != FALSE;
+        }
     if (mainWindow_ && (msg.hwnd == mainWindow_ || ::IsChild(mainWindow_, msg.hwnd))) {
         if (preTranslate_ && preTranslate_(msg)) return true;
         // Tab moves the focus between the main window's buttons.

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace mt {
@@ -18,6 +19,11 @@ public:
     // its controls; true when it handled the message, which then goes no further.
     using PreTranslateHook = bool (*)(MSG& msg);
     void SetPreTranslate(PreTranslateHook hook) noexcept { preTranslate_ = hook; }
+    // A modeless dialog of the program's: the loop gives it its keyboard (Tab,
+    // Esc, Enter) as a dialog's, after hook, which runs first for each message
+    // to it or one of its controls (none: no hook).
+    void AddModeless(HWND dialog, PreTranslateHook hook = nullptr);
+    void RemoveModeless(HWND dialog) noexcept;
 
     HINSTANCE Instance() const noexcept;
 
@@ -43,6 +49,7 @@ private:
     std::wstring title_;
     HWND mainWindow_ = nullptr;
     PreTranslateHook preTranslate_ = nullptr;
+    std::vector<std::pair<HWND, PreTranslateHook>> modeless_;
     HWND hintWindow_ = nullptr;
     bool initialized_ = false;
 };

@@ -54,6 +54,14 @@ INT_PTR DialogTemplate::Run(HWND owner, DLGPROC proc, LPARAM param) {
                                      param);
 }
 
+HWND DialogTemplate::Create(HWND owner, DLGPROC proc, LPARAM param) {
+    std::vector<WORD> t = t_;
+    auto* dt = reinterpret_cast<DLGTEMPLATE*>(t.data());
+    dt->cdit = items_;
+    dt->style &= ~static_cast<DWORD>(WS_VISIBLE);
+    return ::CreateDialogIndirectParamW(Application.Instance(), dt, owner, proc, param);
+}
+
 void UseFormFont(HWND dialog) {
     for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT))
         ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(FormFont()), FALSE);

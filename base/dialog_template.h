@@ -22,6 +22,9 @@ public:
     void Add(const wchar_t* className, DWORD style, WORD id, const wchar_t* text);
     // Runs the dialog modally over owner; what EndDialog was given.
     INT_PTR Run(HWND owner, DLGPROC proc, LPARAM param);
+    // Creates the dialog modeless, owned by owner, hidden until shown; its
+    // keyboard goes through the application's loop (TApplication::AddModeless).
+    HWND Create(HWND owner, DLGPROC proc, LPARAM param);
 
 private:
     void Begin(DWORD style, WORD id);

@@ -76,6 +76,12 @@ private:
     bool explorer_ = true;
 };
 
+// The same component over the system's save dialog.
+class TSaveDialog : public TOpenDialog {
+protected:
+    BOOL RunSystemDialog(OPENFILENAMEA& ofn) override { return ::GetSaveFileNameA(&ofn); }
+};
+
 // Whether the system offers the Explorer-style dialogs (major version above 3).
 bool NewStyleDialogs();
 

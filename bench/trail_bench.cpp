@@ -6,7 +6,10 @@
 //     decoder reads every frame between them);
 // each in the same run on a fresh source. Also the peak memory the trail adds
 // (private bytes), and the longest step between two progress updates (the
-// progress bar moves and a cancel is taken between steps).
+// progress bar moves and a cancel is taken between steps). The same trail
+// measuring the moving object (its parts, the one followed, the frames' times)
+// against it without, and the time the measuring itself took in that run.
+// Last, the table of positions with 1,000 rows: shown, copied and saved.
 //   trail_bench CLIP...   (bench/run.sh makes two 900-frame clips when given none)
 #include <windows.h>
 #include <psapi.h>
@@ -17,7 +20,10 @@
 #include <string>
 #include <vector>
 
+#include "base/application.h"
 #include "bench/bench_clock.h"
+#include "still/motion.h"
+#include "still/position_table.h"
 #include "still/trail.h"
 #include "video/frame_source.h"
 
@@ -36,6 +42,7 @@ struct Run {
     double seconds = 0, longestStep = 0;
     double peakMB = 0;
     bool ok = true;
+    double measuring = 0;  // of seconds, in the measuring
 };
 
 // A fresh source with its first frame read, as when the clip is open.
@@ -61,7 +68,7 @@ Run Bare(const std::string& path, long first, long last, long every) {
     return r;
 }
 
-Run Trail(const std::string& path, long first, long last, long every) {
+Run Trail(const std::string& path, long first, long last, long every, bool measure = false) {
     Run r;
     SIZE size{};
     auto source = OpenStarted(path, size);
@@ -74,6 +81,13 @@ Run Trail(const std::string& path, long first, long last, long every) {
                          [&](long n, mt::PixelPlane& into) {
                              return source->ReadPixels(n, size.cx, size.cy, into.px.data());
                          });
+        mt::MotionTracker tracker(size.cy);
+        if (measure)
+            job.OnChosenFrame([&](long frame, const std::vector<std::uint8_t>& mask) {
+                const double start = Seconds();
+                tracker.Add(frame, source->FrameTimeMs(frame) / 1000.0, mt::MaskParts(mask, size.cx, size.cy));
+                r.measuring += Seconds() - start;
+            });
         double last = Seconds();
         while (job.Step()) {
             const double now = Seconds();
@@ -114,12 +128,45 @@ void Measure(const std::string& path) {
                     "longest step %.0f ms (targets 250 for progress, 100 for cancel)\n",
                     c.what, trail.seconds, bare.seconds, trail.seconds / bare.seconds, trail.peakMB,
                     trail.longestStep * 1000);
+        const Run measured = Trail(path, c.first, c.last, c.every, true);
+        if (measured.ok)
+            std::printf("  %s: measuring too %.2f s, ratio %.3f to the trail without; the measuring itself %.3f s, "
+                        "%.3f of the trail without it (target 1.05)\n",
+                        c.what, measured.seconds, measured.seconds / trail.seconds, measured.measuring,
+                        measured.seconds / (measured.seconds - measured.measuring));
     }
+}
+
+// The table of positions with 1,000 rows: shown, copied and saved (target 50 ms each).
+void TableSpeed() {
+    mt::Application.Initialize();
+    mt::TPositionTable table(nullptr, [] { return std::optional<long double>(100); });
+    for (long n = 0; n < 1000; ++n)
+        table.Table().Record({n, n / 30.0, 3.0 * n, 200 - 0.01 * n * n, 144});
+    const double t0 = Seconds();
+    table.Show();
+    ::UpdateWindow(table.Handle());
+    const double t1 = Seconds();
+    table.Copy();
+    const double t2 = Seconds();
+    char folder[MAX_PATH] = {};
+    ::GetTempPathA(MAX_PATH, folder);
+    const std::string path = std::string(folder) + "trail_bench_table.csv";
+    table.SaveTo(path);
+    const double t3 = Seconds();
+    ::DeleteFileA(path.c_str());
+    std::printf("table of 1000 rows: shown %.1f ms, copied %.1f ms, saved %.1f ms (target 50 each)\n",
+                (t1 - t0) * 1000, (t2 - t1) * 1000, (t3 - t2) * 1000);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) Measure(argv[i]);
+    try {
+        TableSpeed();
+    } catch (...) {
+        std::printf("table of 1000 rows: failed\n");
+    }
     return 0;
 }

@@ -62,6 +62,10 @@ void TForm1::SpeedButton1Click() {
 // Runs when a mouse button is pressed on the video pane: the trace starts with one patch.
 // The patches from here to the release are one step of the still image's history.
 void TForm1::Panel1MouseDown(TMouseButton, TShiftState, int x, int y) {
+    if (PositionTable && PositionTable->Recording()) {
+        RecordHandPosition(x, y);
+        return;
+    }
     StillHistory.BeginStroke();
     CopyPatch(*this, x, y);
     Panel1Dragging = -1;
@@ -95,7 +99,10 @@ void TForm1::Image1MouseMove(TShiftState, int x, int y) {
 
 // Runs when a mouse button is released on the still image, dragging or not.
 void TForm1::Image1MouseUp(TMouseButton, TShiftState, int x, int y) {
-    ShowReadout(*Label3, DistanceReadout(DragDistance(DragStartX, DragStartY, x, y)));
+    const long double distance = DragDistance(DragStartX, DragStartY, x, y);
+    ShowReadout(*Label3, DistanceReadout(distance));
+    // The drag a scale of the table of positions is set from.
+    if (Image1Dragging && distance > 0) LastDragLength = distance;
     Image1Dragging = 0;
 }
 

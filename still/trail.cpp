@@ -148,7 +148,8 @@ void TrailComposer::Add(const PixelPlane& frame) {
         if (method_ != TrailMethod::Moving) return;
     }
     if (method_ == TrailMethod::Moving) {
-        const std::vector<std::uint8_t> mask = MovingMask(frame, background_);
+        mask_ = MovingMask(frame, background_);
+        const std::vector<std::uint8_t>& mask = mask_;
         for (std::size_t i = 0; i < mask.size(); ++i)
             if (mask[i]) {
                 out_.px[i] = frame.px[i];
@@ -227,6 +228,7 @@ bool TrailJob::Step() {
         composer_.Add(Read(frame));
         ++done_;
     }
+    if (observe_) observe_(frame, composer_.LastMask());
     return true;
 }
 

@@ -69,12 +69,15 @@ public:
     // was (every pixel when there was none).
     const PixelPlane& Result() const noexcept { return out_; }
     const std::vector<std::uint8_t>& Changed() const noexcept { return changed_; }
+    // Moving: the object mask of the frame added last.
+    const std::vector<std::uint8_t>& LastMask() const noexcept { return mask_; }
 
 private:
     TrailMethod method_;
     PixelPlane out_;
     PixelPlane background_;
     std::vector<std::uint8_t> changed_;
+    std::vector<std::uint8_t> mask_;
     bool haveBase_ = false;
 };
 
@@ -85,6 +88,8 @@ private:
 struct TrailRequest {
     long first = 0, last = 0, every = 1;
     TrailMethod method = TrailMethod::Moving;
+    // Moving: each row's place marked in the picture with a cross and its frame number.
+    bool marks = false;
 };
 class TrailJob {
 public:
@@ -99,6 +104,11 @@ public:
     // when there is nothing left to do; a frame that cannot be read throws
     // std::runtime_error.
     bool Step();
+    // Moving: runs for each chosen frame as it is laid, with that frame's object mask.
+    using ChosenFrame = std::function<void(long frame, const std::vector<std::uint8_t>& mask)>;
+    void OnChosenFrame(ChosenFrame observe) { observe_ = std::move(observe); }
+    // The chosen frames, in order.
+    const std::vector<long>& Chosen() const noexcept { return chosen_; }
     int Done() const noexcept { return done_; }
     int Total() const noexcept { return total_; }
     const TrailComposer& Composer() const noexcept { return composer_; }
@@ -108,6 +118,7 @@ private:
     TrailRequest request_;
     int width_, height_;
     FrameReader read_;
+    ChosenFrame observe_;
     TrailComposer composer_;
     std::optional<PixelPlane> still_;
     std::vector<long> chosen_, background_, reads_;

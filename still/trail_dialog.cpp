@@ -86,6 +86,8 @@ void Layout(HWND dlg) {
         y += rowH;
     }
     const int clientW = margin + labelW + editW + margin;
+    PlaceItem(dlg, Ids::kMarks, margin + labelW, y, editW, 20);
+    y += rowH;
     PlaceItem(dlg, Ids::kProgress, margin, y + 4, clientW - 2 * margin, 16);
     y += rowH;
     const int buttonW = 88, buttonH = 25;
@@ -123,7 +125,8 @@ void Compose(HWND dlg, DialogState& state) {
     }
     const auto method = ::SendDlgItemMessageW(dlg, Ids::kMethod, CB_GETCURSEL, 0, 0);
     request.method = method == 1 ? TrailMethod::Brightest : method == 2 ? TrailMethod::Darkest : TrailMethod::Moving;
-    for (int id : {Ids::kFirst, Ids::kLast, Ids::kEvery, Ids::kMethod, static_cast<WORD>(IDOK)})
+    request.marks = ::IsDlgButtonChecked(dlg, Ids::kMarks) == BST_CHECKED;
+    for (int id : {Ids::kFirst, Ids::kLast, Ids::kEvery, Ids::kMethod, Ids::kMarks, static_cast<WORD>(IDOK)})
         ::EnableWindow(::GetDlgItem(dlg, id), FALSE);
     ::ShowWindow(::GetDlgItem(dlg, Ids::kProgress), SW_SHOW);
     ::SendMessageW(dlg, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(dlg, IDCANCEL)), TRUE);
@@ -203,6 +206,7 @@ bool RunTrailDialog(HWND owner, long length, long position,
     t.Add(DialogClass::Edit, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, Ids::kEvery, L"");
     t.Add(DialogClass::Static, SS_LEFT | SS_NOPREFIX, kMethodLabel, L"方法");
     t.Add(DialogClass::ComboBox, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, Ids::kMethod, L"");
+    t.Add(DialogClass::Button, BS_AUTOCHECKBOX | WS_TABSTOP, Ids::kMarks, L"番号を付ける");
     t.Add(PROGRESS_CLASSW, 0, Ids::kProgress, L"");
     t.Add(DialogClass::Button, BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, L"合成");
     t.Add(DialogClass::Button, BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, L"キャンセル");

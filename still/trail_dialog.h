@@ -25,7 +25,7 @@ std::wstring CheckTrailValues(const std::wstring& first, const std::wstring& las
                               long length, TrailRequest& request, int& field);
 
 struct TrailDialogIds {
-    static constexpr WORD kFirst = 102, kLast = 104, kEvery = 106, kMethod = 108, kProgress = 109;
+    static constexpr WORD kFirst = 102, kLast = 104, kEvery = 106, kMethod = 108, kProgress = 109, kMarks = 110;
 };
 
 // Shows the dialog over owner with the defaults for a clip of `length` frames

@@ -1,18 +1,28 @@
 // The main window's trail command: a composite of a range of frames, read from
-// the clip's frames without moving the video pane, built into the still image.
+// the clip's frames without moving the video pane, built into the still image;
+// a trail of what moves also measures it into the table of positions.
 #include "app/form1.h"
 #include "base/errors.h"
 #include "base/messages.h"
+#include "still/motion.h"
 #include "still/still_image.h"
 #include "still/trail.h"
 #include "still/trail_dialog.h"
+#include "still/trail_marks.h"
 #include "video/clip_frames.h"
 #include "video/own_device.h"
 
 namespace mt {
 namespace {
 
-constexpr UINT kCopyFrameItem = 1, kTrailItem = 2;
+constexpr UINT kCopyFrameItem = 1, kTrailItem = 2, kTableItem = 3;
+
+// What a trail of the moving object measured.
+struct Measured {
+    std::vector<long> chosen;
+    std::vector<MotionRow> rows;
+    long every = 1;
+};
 
 }  // namespace
 
@@ -26,32 +36,87 @@ void TForm1::ComposeTrail() {
     }
     const long length = MediaPlayer1->QueryLength(), position = MediaPlayer1->QueryPosition();
     const int width = Pane1Width, height = Pane1Height;
-    RunTrailDialog(hwnd_, length, position, [&](const TrailRequest& request, TrailProgress& progress) {
+    std::optional<Measured> measured;
+    const bool built = RunTrailDialog(hwnd_, length, position, [&](const TrailRequest& request, TrailProgress& progress) {
         TrailJob job(request, width, height, ReadStill(*Image1, width, height), [&](long frame, PixelPlane& into) {
             if (!frames->Read(frame, width, height, into.px.data()))
                 throw EMCIDeviceError(OwnDeviceErrorText(kOwnDeviceFrameNotDecoded));
             return true;
         });
+        const bool moving = request.method == TrailMethod::Moving;
+        MotionTracker tracker(height);
+        if (moving)
+            job.OnChosenFrame([&](long frame, const std::vector<std::uint8_t>& mask) {
+                tracker.Add(frame, frames->TimeSeconds(frame), MaskParts(mask, width, height));
+            });
         if (!progress.Continue(0, job.Total())) return false;
         while (job.Step())
             if (!progress.Continue(job.Done(), job.Total())) return false;
-        WriteCompositeToStill(*Image1, job.Composer().Result(), job.Composer().Changed());
+        if (moving && request.marks) {
+            PixelPlane marked = job.Composer().Result();
+            std::vector<std::uint8_t> changed = job.Composer().Changed();
+            DrawMarks(marked, changed, tracker.Rows());
+            WriteCompositeToStill(*Image1, marked, changed);
+        } else {
+            WriteCompositeToStill(*Image1, job.Composer().Result(), job.Composer().Changed());
+        }
+        if (moving) measured = Measured{job.Chosen(), tracker.Rows(), request.every};
         return true;
     });
+    if (!built || !measured) return;
+    TPositionTable& table = PositionTableWindow();
+    table.Table().ReplaceFrames(measured->chosen, measured->rows);
+    table.SetInterval(measured->every);
+    table.Show(false);
 }
 
 // Runs for a right-click on the copy arrow: copy the whole frame, as a click
-// does, or build a trail.
+// does, build a trail, or show the table of positions.
 void TForm1::SpeedButton1ContextPopup(int x, int y) {
     OwnedMenu menu(::CreatePopupMenu());
     if (!menu) return;
     ::AppendMenuW(menu.get(), MF_STRING, kCopyFrameItem, L"フレーム全体をコピー");
     ::AppendMenuW(menu.get(), MF_STRING, kTrailItem, L"軌跡の合成...\tCtrl+T");
+    ::AppendMenuW(menu.get(), MF_STRING, kTableItem, L"位置の表...\tCtrl+D");
     const UINT chosen = static_cast<UINT>(
         ::TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, x, y, 0, hwnd_, nullptr));
     menu.reset();
     if (chosen == kCopyFrameItem) SpeedButton1Click();
     else if (chosen == kTrailItem) ComposeTrail();
+    else if (chosen == kTableItem) ShowPositionTable();
+}
+
+TPositionTable& TForm1::PositionTableWindow() {
+    if (!PositionTable)
+        PositionTable = std::make_unique<TPositionTable>(hwnd_, [this]() -> std::optional<long double> {
+            if (LastDragLength > 0) return LastDragLength;
+            return std::nullopt;
+        });
+    return *PositionTable;
+}
+
+// Runs for Ctrl+D and the copy arrow's menu.
+void TForm1::ShowPositionTable() {
+    MediaPlayer1->RequireOpen();
+    PositionTableWindow().Show();
+}
+
+// Runs for a click on the video pane while 手で記録 is checked.
+void TForm1::RecordHandPosition(int x, int y) {
+    MediaPlayer1->RequireOpen();
+    if (MediaPlayer1->QueryMode() == mpPlaying) MediaPlayer1->Stop();
+    const long frame = MediaPlayer1->QueryPosition();
+    std::unique_ptr<ClipFrames> frames = ClipFrames::Of(*MediaPlayer1);
+    if (!frames) {
+        ShowMessage(L"この動画からは位置を記録できません");
+        return;
+    }
+    const double time = frames->TimeSeconds(frame);
+    frames.reset();
+    TPositionTable& table = PositionTableWindow();
+    table.Table().Record(MotionRow{frame, time, double(x), double(Pane1Height - y), std::nullopt});
+    table.Refresh();
+    StepWithin(table.Interval());
 }
 
 }  // namespace mt

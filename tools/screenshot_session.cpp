@@ -5,8 +5,10 @@
 // image. Creates READY when the window shows all of it, then waits (bounded)
 // for DONE to exist before ending the program. With "trail" after them, the
 // session shows a trail instead: the textured marker clip's frame 0 copied, then
-// the square of frames 10 to 70, every 10th, laid over it with Ctrl+T.
-//   screenshot_session PROGRAM.exe CLIP READY DONE [trail]   (Windows paths)
+// the square of frames 10 to 70, every 10th, laid over it with Ctrl+T. With
+// "table", the same trail with 番号を付ける checked, and the table of positions
+// it fills beside the main window.
+//   screenshot_session PROGRAM.exe CLIP READY DONE [trail|table]   (Windows paths)
 #include <windows.h>
 
 #include <cstdio>
@@ -46,7 +48,7 @@ bool CounterShows(const ProgramSession& app, HWND counter, int position) {
 }
 
 // Ctrl+T typed at the program (its window is in front), the trail dialog answered.
-bool MakeTrail(const ProgramSession& app) {
+bool MakeTrail(const ProgramSession& app, bool marks) {
     HWND panel1 = app.Panel1(), counter = app.Counter();
     if (!PumpUntil([&] { return ProgramSession::ClientSize(panel1).cx == 320; }, 60000)) return Fail("no clip", app);
     app.Click(app.Button(L"停止"));
@@ -68,18 +70,21 @@ bool MakeTrail(const ProgramSession& app) {
     if (!dialog) return Fail("no trail dialog", app);
     for (auto [id, text] : {std::pair{102, L"10"}, std::pair{104, L"70"}, std::pair{106, L"10"}})
         ::SendMessageW(::GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    if (marks) ::SendMessageW(::GetDlgItem(dialog, 110), BM_SETCHECK, BST_CHECKED, 0);
     if (!app.Press(dialog, IDOK, 120000)) return Fail("the trail was not built", app);
+    if (marks && !app.WaitDialog([](HWND d) { return ProgramSession::Text(d) == L"位置の表"; }))
+        return Fail("no table of positions", app);
     ::RedrawWindow(app.Main(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     PumpUntil([] { return false; }, 3000);
     return true;
 }
 
 bool Run(const std::wstring& exe, const std::wstring& clip, const std::wstring& ready, const std::wstring& done,
-         bool trail) {
+         const std::string& mode) {
     ProgramSession app(exe, L"\"" + clip + L"\"");
     if (!app.Main()) return Fail("no main window", app);
-    if (trail) {
-        if (!MakeTrail(app)) return false;
+    if (!mode.empty()) {
+        if (!MakeTrail(app, mode == "table")) return false;
         ::CloseHandle(::CreateFileW(ready.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         PumpUntil([&] { return ::GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 120000);
         return true;
@@ -115,9 +120,10 @@ bool Run(const std::wstring& exe, const std::wstring& clip, const std::wstring& 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 5 && !(argc == 6 && std::string(argv[5]) == "trail")) {
-        std::fprintf(stderr, "usage: screenshot_session PROGRAM.exe CLIP READY DONE [trail]\n");
+    const std::string mode = argc == 6 ? argv[5] : "";
+    if ((argc != 5 && argc != 6) || (argc == 6 && mode != "trail" && mode != "table")) {
+        std::fprintf(stderr, "usage: screenshot_session PROGRAM.exe CLIP READY DONE [trail|table]\n");
         return 2;
     }
-    return Run(AnsiToWide(argv[1]), AnsiToWide(argv[2]), AnsiToWide(argv[3]), AnsiToWide(argv[4]), argc == 6) ? 0 : 1;
+    return Run(AnsiToWide(argv[1]), AnsiToWide(argv[2]), AnsiToWide(argv[3]), AnsiToWide(argv[4]), mode) ? 0 : 1;
 }

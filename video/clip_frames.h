@@ -24,6 +24,9 @@ public:
     // Frame n's pixels as the pane shows them at width x height (0x00RRGGBB, rows
     // top-down). False when it cannot be decoded.
     bool Read(long frame, int width, int height, std::uint32_t* px) { return frames_->ReadPixels(frame, width, height, px); }
+    // Frame n's presentation time in seconds from the first frame's, from the
+    // clip's own timestamps.
+    double TimeSeconds(long frame) const { return (frames_->FrameTimeMs(frame) - frames_->FrameTimeMs(0)) / 1000.0; }
 
 private:
     ClipFrames(FrameSource& shared, std::unique_ptr<FrameSource> opened);

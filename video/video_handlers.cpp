@@ -30,6 +30,8 @@ void TForm1::OpenVideo(const std::string& fileName) {
         ShowMessage(L"そのファイルは開けません");
         return;
     }
+    // The positions and scale measured belong to the clip they came from.
+    if (PositionTable) PositionTable->ClipChanged();
     MediaPlayer1->SetDisplay(Panel1->Handle());
     // A device without video leaves the rectangle alone: the panes keep their size.
     RECT dest{0, 0, Pane1Width, Pane1Height};

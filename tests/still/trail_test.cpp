@@ -5,8 +5,11 @@
 
 #include <map>
 
+#include "still/motion.h"
+#include "still/motion_table.h"
 #include "still/trail.h"
 #include "still/trail_dialog.h"
+#include "still/trail_marks.h"
 
 namespace mt::test {
 namespace {
@@ -160,6 +163,113 @@ TEST(Trail, TheDialogsValuesOutsideTheClipOrOutOfOrderAreRefusedWithTheFieldToPu
         EXPECT_NE(CheckTrailValues(b.first, b.last, b.every, 90, r, field), L"") << b.first << " " << b.last;
         EXPECT_EQ(field, b.field) << b.first << " " << b.last << " " << b.every;
     }
+}
+
+// Positions measured from the trail's masks: the square's centroid at each chosen
+// frame, in the readouts' coordinates, and from them velocity and acceleration.
+TEST(Motion, ASquareMovingAtConstantSpeedGivesItsCentroidsExactlyAndVelocityWithoutAcceleration) {
+    Clip clip;
+    TrailJob job({1, 13, 3, TrailMethod::Moving}, kW, kH, std::nullopt, [&](long n, PixelPlane& p) { return clip.Read(n, p); });
+    MotionTracker tracker(kH);
+    job.OnChosenFrame([&](long frame, const std::vector<std::uint8_t>& mask) {
+        tracker.Add(frame, frame / 30.0, MaskParts(mask, kW, kH));
+    });
+    while (job.Step()) {
+    }
+    const std::vector<MotionRow>& rows = tracker.Rows();
+    ASSERT_EQ(rows.size(), 5u);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const long frame = 1 + 3 * long(i);
+        EXPECT_EQ(rows[i].frame, frame);
+        EXPECT_DOUBLE_EQ(rows[i].x, SquareLeft(frame) + (kSquare - 1) / 2.0);
+        EXPECT_DOUBLE_EQ(rows[i].y, kH - (kSquareTop + (kSquare - 1) / 2.0));
+        EXPECT_EQ(rows[i].area, kSquare * kSquare);
+    }
+    const std::vector<MotionDerivative> d = Derivatives(rows);
+    EXPECT_FALSE(d.front().vx || d.back().vx || d.front().ax || d.back().ay);
+    for (std::size_t i = 1; i + 1 < d.size(); ++i) {
+        EXPECT_NEAR(*d[i].vx, 3 * 30.0, 1e-9);
+        EXPECT_NEAR(*d[i].vy, 0, 1e-9);
+        EXPECT_NEAR(*d[i].ax, 0, 1e-6);
+        EXPECT_NEAR(*d[i].ay, 0, 1e-6);
+    }
+}
+
+TEST(Motion, AConstantAccelerationSampledAtUnequalTimesGivesItsVelocityAndAccelerationExactly) {
+    // x = 5 + 2t + 4.9t^2 (a = 9.8), y = 100 - 3t - 2t^2 (a = -4), at irregular times.
+    std::vector<MotionRow> rows;
+    for (double t : {0.0, 0.1, 0.15, 0.3, 0.32, 0.5, 0.9})
+        rows.push_back({long(t * 100), t, 5 + 2 * t + 4.9 * t * t, 100 - 3 * t - 2 * t * t, 20});
+    const std::vector<MotionDerivative> d = Derivatives(rows);
+    for (std::size_t i = 1; i + 1 < rows.size(); ++i) {
+        const double t = rows[i].time;
+        EXPECT_NEAR(*d[i].vx, 2 + 9.8 * t, 1e-9) << t;
+        EXPECT_NEAR(*d[i].vy, -3 - 4 * t, 1e-9) << t;
+        EXPECT_NEAR(*d[i].ax, 9.8, 1e-7) << t;
+        EXPECT_NEAR(*d[i].ay, -4, 1e-7) << t;
+    }
+}
+
+TEST(Motion, TheObjectChosenFirstIsFollowedWhereAnotherComesNearerForOneFrame) {
+    // A (the larger) moves 10 px a frame to the right; B sits still, then for one
+    // frame stands nearer A's last place than A itself.
+    MotionTracker tracker(100);
+    auto parts = [](double a, double b) { return std::vector<MaskPart>{{30, b, 50}, {40, a, 50}}; };
+    tracker.Add(0, 0.0, parts(10, 80));
+    tracker.Add(1, 0.1, parts(20, 80));
+    tracker.Add(2, 0.2, parts(30, 23));
+    tracker.Add(3, 0.3, parts(40, 80));
+    EXPECT_FALSE(tracker.Add(4, 0.4, {}));
+    const auto& rows = tracker.Rows();
+    ASSERT_EQ(rows.size(), 4u);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_DOUBLE_EQ(rows[i].x, 10 + 10.0 * double(i)) << i;
+        EXPECT_EQ(rows[i].area, 40);
+    }
+}
+
+TEST(Motion, TheTableAsTabSeparatedAndCsvTextWithACommaDecimalSeparator) {
+    MotionTable table;
+    table.ReplaceFrames({0, 1, 2}, {{0, 0.0, 10.25, 20, 64}, {1, 0.125, 13.25, 20, 64}, {2, 0.25, 16.25, 21.5, 60}});
+    table.Record({3, 0.375, 12, 22, std::nullopt});
+    const std::wstring tsv = TableText(table, L'\t', L',');
+    EXPECT_EQ(tsv,
+              L"フレーム\t時刻 (s)\tX (px)\tY (px)\tVx (px/s)\tVy (px/s)\tAx (px/s²)\tAy (px/s²)\t面積 (px)\r\n"
+              L"00000\t0,0000\t10,3\t20,0\t\t\t\t\t64\r\n"
+              L"00001\t0,1250\t13,3\t20,0\t24,0\t6,00\t0,0\t96,0\t64\r\n"
+              L"00002\t0,2500\t16,3\t21,5\t-5,00\t8,00\t-464,0\t-64,0\t60\r\n"
+              L"00003\t0,3750\t12,0\t22,0\t\t\t\t\t\r\n");
+    EXPECT_EQ(CsvSeparator(L",", L','), L';');
+    EXPECT_EQ(CsvSeparator(L",", L'.'), L',');
+    // A scale of 0.5 cm a pixel, measured from the first row: positions to 0.01 cm.
+    table.scale = {0.5, L"cm"};
+    table.originAtFirst = true;
+    table.Remove({1, 3});
+    const std::string csv = CsvFileBytes(table, L';', L',');
+    EXPECT_EQ(csv, "\xEF\xBB\xBF"
+                   "フレーム;時刻 (s);X (cm);Y (cm);Vx (cm/s);Vy (cm/s);Ax (cm/s²);Ay (cm/s²);面積 (px)\r\n"
+                   "00000;0,0000;0,00;0,00;;;;;64\r\n"
+                   "00002;0,2500;3,00;0,75;;;;;60\r\n");
+    // A field holding the separator is quoted.
+    EXPECT_NE(TableText(table, L',', L',').find(L",\"3,00\",\"0,75\","), std::wstring::npos);
+}
+
+TEST(Motion, MarksAreACrossAndTheFrameNumberInAColourThatStandsOut) {
+    PixelPlane plane(64, 48, 0x202020);  // dark: the mark is white
+    std::vector<std::uint8_t> changed(plane.px.size(), 0);
+    DrawMarks(plane, changed, {{7, 0.0, 20, 48 - 24, 36}});
+    const std::uint32_t mark = plane.px[24 * 64 + 20];
+    EXPECT_EQ(mark, 0xFFFFFFu);
+    for (int d = -kMarkArm; d <= kMarkArm; ++d) {
+        EXPECT_EQ(plane.px[std::size_t(24 + d) * 64 + 20], mark);
+        EXPECT_EQ(plane.px[24 * 64 + std::size_t(20 + d)], mark);
+    }
+    EXPECT_EQ(plane.px[std::size_t(25) * 64 + 21], 0x202020u);
+    // A 7 to the right of the cross: its top bar.
+    const int left = 20 + kMarkArm + 3, top = 24 - kMarkArm - 5 * kMarkDigitScale / 2;
+    for (int x = left; x < left + 3 * kMarkDigitScale; ++x) EXPECT_EQ(plane.px[std::size_t(top) * 64 + std::size_t(x)], mark);
+    EXPECT_EQ(std::count(changed.begin(), changed.end(), 1),
+              std::count(plane.px.begin(), plane.px.end(), mark));
 }
 
 }  // namespace

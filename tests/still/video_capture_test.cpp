@@ -2,15 +2,20 @@
 // the pane in the same test) is what lands in the still image.
 #include "still/still_fixture.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cstdio>
 #include <set>
 
+#include "base/format.h"
 #include "base/text.h"
 #include "common/dialog_driver.h"
 #include "common/marker_clips.h"
 #include "common/media.h"
 #include "common/pump.h"
 #include "imagefiles/picture_files.h"
+#include "still/position_table.h"
+#include "still/scale_dialog.h"
 #include "still/trail_dialog.h"
 
 namespace mt::test {
@@ -357,6 +362,211 @@ TEST_P(TrailCapture, BadValuesAndCancelLeaveTheStillImageAsItWas) {
 TEST_F(VideoCapture, ATrailWithNoClipOpenGivesTheStepButtonsMessage) {
     EXPECT_EQ(FailureOf([&] { form->ComposeTrail(); }), FailureOf([&] { form->Button2Click(); }));
     EXPECT_EQ(FailureOf([&] { form->ComposeTrail(); }), L"MCI デバイスがありません");
+    EXPECT_EQ(FailureOf([&] { form->ShowPositionTable(); }), L"MCI デバイスがありません");
+}
+
+// The table of positions as its コピー puts it on the clipboard: a line a row,
+// the fields of each.
+std::vector<std::vector<std::wstring>> CopiedTable(HWND table) {
+    ::SendMessageW(::GetDlgItem(table, PositionTableIds::kCopy), BM_CLICK, 0, 0);
+    std::wstring text;
+    if (::OpenClipboard(nullptr)) {
+        if (auto* p = static_cast<const wchar_t*>(::GlobalLock(::GetClipboardData(CF_UNICODETEXT)))) {
+            text = p;
+            ::GlobalUnlock(::GetClipboardData(CF_UNICODETEXT));
+        }
+        ::CloseClipboard();
+    }
+    std::vector<std::vector<std::wstring>> rows;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = text.find(L"\r\n", at);
+        const std::wstring line = text.substr(at, end - at);
+        rows.emplace_back();
+        for (std::size_t f = 0;;) {
+            const std::size_t tab = line.find(L'\t', f);
+            rows.back().push_back(line.substr(f, tab - f));
+            if (tab == std::wstring::npos) break;
+            f = tab + 1;
+        }
+        at = end == std::wstring::npos ? text.size() : end + 2;
+    }
+    return rows;
+}
+double Field(const std::wstring& text) {
+    std::wstring plain = text;
+    std::replace(plain.begin(), plain.end(), DecimalSeparator(), L'.');
+    return std::wcstod(plain.c_str(), nullptr);
+}
+
+// A trail of what moves measures it: the table has a row per chosen frame with
+// the square's centre and the frame's time; a drag of known length sets the
+// unit; a click with 手で記録 records a row by hand and steps on; a save writes
+// what a copy gives.
+TEST_P(TrailCapture, ATrailOfWhatMovesFillsTheTableWhichCopiesScalesRecordsByHandAndSaves) {
+    const bool own = GetParam();
+    OpenAtFrameZero(own);
+    {
+        DialogDriver driver(DialogMatch(L"軌跡の合成"), TrailValues(L"10", L"70", L"10"));
+        PressKeys({VK_CONTROL, 'T'});
+        ASSERT_TRUE(driver.Wait()) << "no trail dialog";
+    }
+    ASSERT_TRUE(form->PositionTable && form->PositionTable->Visible()) << "the trail shows the table";
+    const HWND table = form->PositionTable->Handle();
+    EXPECT_EQ(WindowText(table), L"位置の表");
+    auto rows = CopiedTable(table);
+    ASSERT_EQ(rows.size(), 8u);
+    EXPECT_EQ(rows[0], TableHeader(MotionScale{}));
+    const double tolerance = own ? 0.5 : 0.05;
+    for (int k = 0; k < 7; ++k) {
+        const long frame = 10 + 10 * k;
+        const auto& row = rows[std::size_t(k) + 1];
+        ASSERT_EQ(row.size(), 9u);
+        EXPECT_EQ(Field(row[0]), frame);
+        EXPECT_NEAR(Field(row[1]), frame / 30.0, 0.00005) << frame;
+        EXPECT_NEAR(Field(row[2]), 4 * frame + (kTrailSize - 1) / 2.0, tolerance) << frame;
+        EXPECT_NEAR(Field(row[3]), 240 - (kTrailTop + (kTrailSize - 1) / 2.0), tolerance) << frame;
+        if (k > 0 && k < 6) {
+            EXPECT_NEAR(Field(row[4]), 4 * 30.0, 30 * tolerance) << frame;
+        }
+        EXPECT_NEAR(Field(row[8]), kTrailSize * kTrailSize, own ? 60 : 0) << frame;
+    }
+    EXPECT_EQ(rows[1][4], L"") << "no velocity without a row before";
+
+    // A drag of 100 pixels on the still image is 1 m.
+    Post(Image1(), WM_LBUTTONDOWN, MK_LBUTTON, 20, 200);
+    Post(Image1(), WM_MOUSEMOVE, MK_LBUTTON, 120, 200);
+    Post(Image1(), WM_LBUTTONUP, 0, 120, 200);
+    Pump();
+    {
+        DialogDriver scale(DialogMatch(L"尺度"), [](HWND d) {
+            ::SendMessageW(::GetDlgItem(d, ScaleDialogIds::kLength), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"1"));
+            Pressing(IDOK)(d);
+        });
+        ::SendMessageW(::GetDlgItem(table, PositionTableIds::kScale), BM_CLICK, 0, 0);
+        ASSERT_TRUE(scale.Wait()) << "no scale dialog";
+        EXPECT_TRUE(scale.view.Shows(L"ドラッグ距離=100" + std::wstring(1, DecimalSeparator()) + L"00")) << Describe(scale.view.dialog);
+    }
+    const auto metres = CopiedTable(table);
+    ASSERT_EQ(metres.size(), 8u);
+    EXPECT_EQ(metres[0][2], L"X (m)");
+    EXPECT_EQ(metres[0][6], L"Ax (m/s²)");
+    for (std::size_t r = 1; r < 8; ++r) {
+        EXPECT_NEAR(Field(metres[r][2]), Field(rows[r][2]) / 100, 0.0006) << r;
+        EXPECT_NEAR(Field(metres[r][3]), Field(rows[r][3]) / 100, 0.0006) << r;
+        if (r > 1 && r < 7) {
+            EXPECT_NEAR(Field(metres[r][4]), Field(rows[r][4]) / 100, 0.01) << r;
+        }
+        EXPECT_EQ(metres[r][8], rows[r][8]) << "the area stays in pixels";
+    }
+
+    // 手で記録 with 間隔 5: a click at (50, 60) on the pane at frame 0 records
+    // (50, 180) for frame 0, copies nothing, and the clip steps on to frame 5.
+    ::SendMessageW(::GetDlgItem(table, PositionTableIds::kRecord), BM_CLICK, 0, 0);
+    ::SetDlgItemTextW(table, PositionTableIds::kInterval, L"5");
+    const Pixels still = ReadBitmap(form->Image1->Picture->Handle());
+    ASSERT_EQ(form->MediaPlayer1->QueryPosition(), 0);
+    Post(Panel1(), WM_LBUTTONDOWN, MK_LBUTTON, 50, 60);
+    Post(Panel1(), WM_LBUTTONUP, 0, 50, 60);
+    Pump();
+    EXPECT_EQ(form->MediaPlayer1->QueryPosition(), 5);
+    EXPECT_EQ(ReadBitmap(form->Image1->Picture->Handle()).px, still.px);
+    const auto byHand = CopiedTable(table);
+    ASSERT_EQ(byHand.size(), 9u);
+    EXPECT_EQ(Field(byHand[1][0]), 0);
+    EXPECT_EQ(Field(byHand[1][1]), 0);
+    EXPECT_NEAR(Field(byHand[1][2]), 0.5, 1e-9);
+    EXPECT_NEAR(Field(byHand[1][3]), 1.8, 1e-9);
+    EXPECT_EQ(byHand[1][8], L"");
+
+    // 保存... writes the same table as CSV, UTF-8 with a byte-order mark.
+    const std::string saved = folder.Path() + "\\positions.csv";
+    {
+        DialogDriver driver(FileDialog(), Typing(AnsiToWide(saved)));
+        ::SendMessageW(::GetDlgItem(table, PositionTableIds::kSave), BM_CLICK, 0, 0);
+        ASSERT_TRUE(driver.Wait()) << "no save dialog";
+        EXPECT_EQ(driver.view.filters.at(0), L"CSV ファイル (*.csv)");
+    }
+    std::string bytes;
+    if (FILE* f = std::fopen(saved.c_str(), "rb")) {
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, f)) > 0;) bytes.append(buffer, n);
+        std::fclose(f);
+    }
+    ASSERT_GT(bytes.size(), 3u);
+    EXPECT_EQ(bytes.substr(0, 3), "\xEF\xBB\xBF");
+    std::wstring csv = Utf8ToWide(bytes.substr(3));
+    const wchar_t separator = DecimalSeparator() == L',' ? L';' : L',';
+    std::replace(csv.begin(), csv.end(), separator, L'\t');
+    std::wstring copied;
+    for (const auto& row : byHand) {
+        for (std::size_t f = 0; f < row.size(); ++f) copied += (f ? L"\t" : L"") + row[f];
+        copied += L"\r\n";
+    }
+    EXPECT_EQ(csv, copied);
+}
+
+// The scale without a drag, a length that is no number, and a save into a folder
+// that does not exist each give their message and change nothing.
+TEST_F(VideoCapture, TheTableRefusesAScaleWithoutADragALengthThatIsNoNumberAndAnUnwritableFile) {
+    media::BallClip clip;
+    Load(folder.WriteClip("ball.avi", clip));
+    form->Button5Click();
+    ::SetFocus(form->Button8->Handle());
+    PressKeys({VK_CONTROL, 'D'});
+    ASSERT_TRUE(form->PositionTable && form->PositionTable->Visible()) << "Ctrl+D shows the table";
+    const HWND table = form->PositionTable->Handle();
+    {
+        DialogDriver message(DialogMatch(L"Movetrail"));
+        ::SendMessageW(::GetDlgItem(table, PositionTableIds::kScale), BM_CLICK, 0, 0);
+        ASSERT_TRUE(message.Wait());
+        EXPECT_TRUE(message.view.Shows(L"尺度を決めるには、まず右の画像の上で長さの分かる所をドラッグしてください"));
+    }
+    Post(Image1(), WM_LBUTTONDOWN, MK_LBUTTON, 10, 10);
+    Post(Image1(), WM_LBUTTONUP, 0, 40, 50);
+    Pump();
+    std::atomic<bool> answered{false};
+    DialogDriver message(DialogMatch(L"Movetrail"), [&](HWND m) {
+        Pressing(IDOK)(m);
+        answered = true;
+    });
+    std::wstring shownAfter;
+    DialogDriver scale(DialogMatch(L"尺度"), [&](HWND d) {
+        ::SendMessageW(::GetDlgItem(d, ScaleDialogIds::kLength), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"abc"));
+        Pressing(IDOK)(d);
+        for (int i = 0; i < 1200 && !(answered && ::IsWindowEnabled(d)); ++i) ::Sleep(25);
+        shownAfter = WindowText(::GetDlgItem(d, ScaleDialogIds::kLength));
+        Pressing(IDCANCEL)(d);
+    });
+    ::SendMessageW(::GetDlgItem(table, PositionTableIds::kScale), BM_CLICK, 0, 0);
+    ASSERT_TRUE(scale.Wait());
+    ASSERT_TRUE(message.Wait());
+    EXPECT_TRUE(message.view.Shows(L"長さには 0 より大きい数を入れてください")) << Describe(message.view.dialog);
+    EXPECT_EQ(shownAfter, L"abc");
+    EXPECT_FALSE(form->PositionTable->Table().scale.Set());
+    const std::string nowhere = folder.Path() + "\\no such folder\\positions.csv";
+    EXPECT_EQ(FailureOf([&] { form->PositionTable->SaveTo(nowhere); }),
+              L"ファイル " + AnsiToWide(nowhere) + L" を作成できません");
+}
+
+// On a clip whose rate changes (30 fps, then 15 from frame 45) the table's times
+// are the frames' own.
+TEST_F(VideoCapture, TheTimesOfTheTableFollowAClipWhoseRateChanges) {
+    constexpr MarkerClip vfr{"marker-vfr.mp4", 400, 300, 320, 240, 4, 40, 16, 100};
+    Load(vfr.Path());
+    form->Button5Click();
+    {
+        DialogDriver driver(DialogMatch(L"軌跡の合成"), TrailValues(L"35", L"55", L"5"));
+        form->ComposeTrail();
+        ASSERT_TRUE(driver.Wait()) << "no trail dialog";
+    }
+    ASSERT_TRUE(form->PositionTable);
+    const auto rows = CopiedTable(form->PositionTable->Handle());
+    ASSERT_EQ(rows.size(), 6u);
+    const double times[] = {35 / 30.0, 40 / 30.0, 45 / 30.0, 45 / 30.0 + 5 / 15.0, 45 / 30.0 + 10 / 15.0};
+    for (std::size_t r = 1; r < rows.size(); ++r) {
+        EXPECT_NEAR(Field(rows[r][1]), times[r - 1], 0.00006) << rows[r][0];
+        EXPECT_NEAR(Field(rows[r][2]), vfr.FittedLeft(long(Field(rows[r][0]))) + 6.4 - 0.5, 0.75) << rows[r][0];
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(BothDevices, TrailCapture, ::testing::Values(false, true),

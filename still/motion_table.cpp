@@ -1,0 +1,126 @@
+#include "still/motion_table.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "base/format.h"
+#include "base/text.h"
+
+namespace mt {
+
+void MotionTable::ReplaceFrames(const std::vector<long>& chosen, const std::vector<MotionRow>& rows) {
+    Remove(chosen);
+    for (const MotionRow& row : rows) Record(row);
+}
+
+void MotionTable::Record(const MotionRow& row) {
+    auto at = std::lower_bound(rows_.begin(), rows_.end(), row.frame,
+                               [](const MotionRow& r, long frame) { return r.frame < frame; });
+    if (at != rows_.end() && at->frame == row.frame) *at = row;
+    else rows_.insert(at, row);
+}
+
+void MotionTable::Remove(const std::vector<long>& frames) {
+    std::erase_if(rows_, [&](const MotionRow& r) { return std::find(frames.begin(), frames.end(), r.frame) != frames.end(); });
+}
+
+std::vector<std::wstring> TableHeader(const MotionScale& scale) {
+    const std::wstring& u = scale.unit;
+    return {L"フレーム",          L"時刻 (s)",         L"X (" + u + L")",     L"Y (" + u + L")",
+            L"Vx (" + u + L"/s)", L"Vy (" + u + L"/s)", L"Ax (" + u + L"/s²)", L"Ay (" + u + L"/s²)",
+            L"面積 (px)"};
+}
+
+namespace {
+
+// Decimals that show a tenth of a pixel, or finer, in the scale's unit.
+int PositionDecimals(const MotionScale& scale) {
+    const double tenth = 0.1 * scale.perPixel;
+    if (!(tenth > 0) || !std::isfinite(tenth)) return 1;
+    return std::clamp(static_cast<int>(std::ceil(-std::log10(tenth) - 1e-9)), 1, 12);
+}
+
+std::wstring Number(double value, int decimals, wchar_t separator) {
+    std::wstring text = FormatFixed(value, decimals, separator);
+    // A value that rounds to nothing is shown without a sign.
+    if (text.size() > 1 && text[0] == L'-' && text.find_first_not_of(std::wstring(L"0") + separator, 1) == std::wstring::npos)
+        text.erase(0, 1);
+    return text;
+}
+
+// At least three significant digits, and never coarser than the positions; a
+// thousandth of the positions' last place is the finest shown (below it lies
+// only the rounding of the times).
+std::wstring Rate(const std::optional<double>& value, int positionDecimals, wchar_t separator) {
+    if (!value) return L"";
+    int decimals = positionDecimals;
+    if (*value != 0 && std::isfinite(*value))
+        decimals = std::max(decimals, 2 - static_cast<int>(std::floor(std::log10(std::fabs(*value)))));
+    return Number(*value, std::clamp(decimals, 0, positionDecimals + 3), separator);
+}
+
+}  // namespace
+
+std::vector<std::vector<std::wstring>> TableCells(const MotionTable& table, wchar_t decimalSeparator) {
+    const std::vector<MotionRow>& rows = table.Rows();
+    const std::vector<MotionDerivative> d = Derivatives(rows);
+    const double k = table.scale.perPixel;
+    const int places = PositionDecimals(table.scale);
+    const double x0 = table.originAtFirst && !rows.empty() ? rows.front().x : 0;
+    const double y0 = table.originAtFirst && !rows.empty() ? rows.front().y : 0;
+    auto scaled = [&](const std::optional<double>& v) { return v ? std::optional<double>(*v * k) : std::nullopt; };
+    std::vector<std::vector<std::wstring>> cells;
+    cells.reserve(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const MotionRow& r = rows[i];
+        cells.push_back({Format(L"%.5d", {static_cast<long long>(r.frame)}), Number(r.time, 4, decimalSeparator),
+                         Number((r.x - x0) * k, places, decimalSeparator), Number((r.y - y0) * k, places, decimalSeparator),
+                         Rate(scaled(d[i].vx), places, decimalSeparator), Rate(scaled(d[i].vy), places, decimalSeparator),
+                         Rate(scaled(d[i].ax), places, decimalSeparator), Rate(scaled(d[i].ay), places, decimalSeparator),
+                         r.area ? std::to_wstring(*r.area) : L""});
+    }
+    return cells;
+}
+
+namespace {
+
+void AppendLine(std::wstring& text, const std::vector<std::wstring>& fields, wchar_t separator) {
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i) text.push_back(separator);
+        const std::wstring& f = fields[i];
+        if (separator != L'\t' && f.find_first_of(std::wstring{separator, L'"', L'\r', L'\n'}) != std::wstring::npos) {
+            text.push_back(L'"');
+            for (wchar_t c : f) {
+                if (c == L'"') text.push_back(L'"');
+                text.push_back(c);
+            }
+            text.push_back(L'"');
+        } else {
+            text += f;
+        }
+    }
+    text += L"\r\n";
+}
+
+}  // namespace
+
+std::wstring TableText(const MotionTable& table, wchar_t separator, wchar_t decimalSeparator) {
+    std::wstring text;
+    AppendLine(text, TableHeader(table.scale), separator);
+    for (const auto& row : TableCells(table, decimalSeparator)) AppendLine(text, row, separator);
+    return text;
+}
+
+wchar_t CsvSeparator(const std::wstring& listSeparator, wchar_t decimalSeparator) {
+    if (decimalSeparator == L',') return L';';
+    if (listSeparator.size() == 1 && listSeparator[0] != decimalSeparator && listSeparator[0] != L'"' &&
+        listSeparator[0] != L' ')
+        return listSeparator[0];
+    return L',';
+}
+
+std::string CsvFileBytes(const MotionTable& table, wchar_t separator, wchar_t decimalSeparator) {
+    return "\xEF\xBB\xBF" + WideToUtf8(TableText(table, separator, decimalSeparator));
+}
+
+}  // namespace mt

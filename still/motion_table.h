@@ -1,0 +1,58 @@
+// The table of measured positions ("位置の表") as data and as text: its rows in
+// frame order, the scale that turns pixels into a length unit, the choice of
+// origin, and the text a spreadsheet takes (tab-separated for the clipboard,
+// CSV for a file). No window needed.
+#pragma once
+#include <string>
+#include <vector>
+
+#include "still/motion.h"
+
+namespace mt {
+
+// Lengths per pixel and their unit; one pixel a pixel until a scale is set.
+struct MotionScale {
+    double perPixel = 1;
+    std::wstring unit = L"px";
+    bool Set() const { return unit != L"px"; }
+};
+
+class MotionTable {
+public:
+    // The rows of a trail: the rows of the frames it chose give way to its own
+    // rows; rows of other frames stay.
+    void ReplaceFrames(const std::vector<long>& chosen, const std::vector<MotionRow>& rows);
+    // A row recorded by hand: replaces the row of its frame, or is added.
+    void Record(const MotionRow& row);
+    // Removes the rows of these frames.
+    void Remove(const std::vector<long>& frames);
+    void Clear() { rows_.clear(); }
+    const std::vector<MotionRow>& Rows() const noexcept { return rows_; }
+
+    MotionScale scale;
+    // X and Y from the first row's place instead of the pane's bottom-left corner.
+    bool originAtFirst = false;
+
+private:
+    std::vector<MotionRow> rows_;  // by frame
+};
+
+// The column headers, with the scale's unit.
+std::vector<std::wstring> TableHeader(const MotionScale& scale);
+// Each row's fields as shown: frame (as the counter shows it), time (s, 0.1 ms),
+// X and Y (0.1 px or finer in the unit), Vx, Vy, Ax, Ay (at least 3 significant
+// digits, empty where a row has no neighbours on both sides) and 面積 (empty for
+// a row recorded by hand), with the decimal separator given.
+std::vector<std::vector<std::wstring>> TableCells(const MotionTable& table, wchar_t decimalSeparator);
+
+// The header line, then a line a row, the fields separated by `separator`, lines
+// ended by CR LF. A field holding the separator, a quote or a line break is quoted
+// (CSV's rule); tab-separated text never needs it.
+std::wstring TableText(const MotionTable& table, wchar_t separator, wchar_t decimalSeparator);
+// The field separator of a CSV file: the user's list separator, or a semicolon
+// where the decimal separator is a comma (or the list separator is unusable).
+wchar_t CsvSeparator(const std::wstring& listSeparator, wchar_t decimalSeparator);
+// The bytes of a CSV file: UTF-8 with a byte-order mark.
+std::string CsvFileBytes(const MotionTable& table, wchar_t separator, wchar_t decimalSeparator);
+
+}  // namespace mt

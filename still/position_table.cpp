@@ -1,0 +1,307 @@
+#include "still/position_table.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+#include <cwchar>
+
+#include "base/application.h"
+#include "base/dialog_template.h"
+#include "base/errors.h"
+#include "base/failure.h"
+#include "base/file_dialog.h"
+#include "base/format.h"
+#include "base/handles.h"
+#include "base/messages.h"
+#include "imagefiles/file_io.h"
+#include "still/scale_dialog.h"
+
+namespace mt {
+namespace {
+
+using Ids = PositionTableIds;
+constexpr int kColumnWidths[] = {56, 68, 72, 72, 84, 84, 92, 92, 68};
+constexpr int kMargin = 10, kListH = 260, kRowH = 28;
+
+int ListWidth() {
+    int w = 4 + ::GetSystemMetrics(SM_CXVSCROLL);
+    for (int c : kColumnWidths) w += c;
+    return w;
+}
+
+// The user's list separator, as the CSV file takes it.
+std::wstring ListSeparator() {
+    wchar_t text[8] = {};
+    return ::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SLIST, text, 8) > 1 ? text : L",";
+}
+
+// A whole number of at least 1 as typed in 間隔: spaces around it, full-width digits.
+std::optional<long> IntervalOf(const std::wstring& typed) {
+    std::wstring text;
+    for (wchar_t c : typed) text.push_back(c >= L'０' && c <= L'９' ? static_cast<wchar_t>(L'0' + (c - L'０')) : c);
+    const std::size_t start = text.find_first_not_of(L" \t　"), end = text.find_last_not_of(L" \t　");
+    if (start == std::wstring::npos || end - start + 1 > 9) return std::nullopt;
+    text = text.substr(start, end - start + 1);
+    for (wchar_t c : text)
+        if (c < L'0' || c > L'9') return std::nullopt;
+    const long value = std::wcstol(text.c_str(), nullptr, 10);
+    if (value < 1) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+TPositionTable::TPositionTable(HWND owner, std::function<std::optional<long double>()> lastDrag)
+    : owner_(owner), lastDrag_(std::move(lastDrag)) {}
+
+TPositionTable::~TPositionTable() {
+    if (window_ && ::IsWindow(window_)) {
+        ::SetWindowLongPtrW(window_, DWLP_USER, 0);
+        ::DestroyWindow(window_);
+    }
+    if (window_) Application.RemoveModeless(window_);
+}
+
+void TPositionTable::Create() {
+    DialogTemplate t(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
+    t.Add(WC_LISTVIEWW, LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP, Ids::kList, L"");
+    t.Add(DialogClass::Button, BS_AUTOCHECKBOX | WS_TABSTOP, Ids::kRecord, L"手で記録");
+    t.Add(DialogClass::Static, SS_LEFT | SS_NOPREFIX, Ids::kIntervalLabel, L"間隔");
+    t.Add(DialogClass::Edit, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, Ids::kInterval, L"1");
+    t.Add(DialogClass::Button, BS_AUTOCHECKBOX | WS_TABSTOP, Ids::kOrigin, L"最初の位置を原点");
+    t.Add(DialogClass::Button, BS_PUSHBUTTON | WS_TABSTOP, Ids::kCopy, L"コピー");
+    t.Add(DialogClass::Button, BS_PUSHBUTTON | WS_TABSTOP, Ids::kSave, L"保存...");
+    t.Add(DialogClass::Button, BS_PUSHBUTTON | WS_TABSTOP, Ids::kScale, L"尺度...");
+    window_ = t.Create(owner_, &TPositionTable::Proc, reinterpret_cast<LPARAM>(this));
+    if (!window_) RaiseLastOSError();
+    Application.AddModeless(window_, &TPositionTable::PreTranslate);
+}
+
+void TPositionTable::Initialise(HWND dlg) {
+    window_ = dlg;
+    ::SetWindowTextW(dlg, L"位置の表");
+    UseFormFont(dlg);
+    const int listW = ListWidth(), clientW = 2 * kMargin + listW;
+    PlaceItem(dlg, Ids::kList, kMargin, kMargin, listW, kListH);
+    int y = kMargin + kListH + 8;
+    PlaceItem(dlg, Ids::kRecord, kMargin, y + 2, 90, 20);
+    PlaceItem(dlg, Ids::kIntervalLabel, kMargin + 100, y + 4, 36, 16);
+    PlaceItem(dlg, Ids::kInterval, kMargin + 136, y, 56, 22);
+    PlaceItem(dlg, Ids::kOrigin, kMargin + 210, y + 2, 150, 20);
+    y += kRowH + 4;
+    const int buttonW = 88, buttonH = 25;
+    PlaceItem(dlg, Ids::kCopy, clientW - kMargin - 3 * buttonW - 16, y, buttonW, buttonH);
+    PlaceItem(dlg, Ids::kSave, clientW - kMargin - 2 * buttonW - 8, y, buttonW, buttonH);
+    PlaceItem(dlg, Ids::kScale, clientW - kMargin - buttonW, y, buttonW, buttonH);
+    // Beside the main window where the screen has room, else below it, else over
+    // it; made without taking the keyboard from the main window.
+    RECT frame{0, 0, clientW, y + buttonH + kMargin}, owner{};
+    ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongW(dlg, GWL_STYLE)), FALSE,
+                         static_cast<DWORD>(::GetWindowLongW(dlg, GWL_EXSTYLE)));
+    const int w = frame.right - frame.left, h = frame.bottom - frame.top;
+    ::GetWindowRect(owner_, &owner);
+    const int screenW = ::GetSystemMetrics(SM_CXSCREEN), screenH = ::GetSystemMetrics(SM_CYSCREEN);
+    int x = owner.right, top = owner.top;
+    if (x + w > screenW) {
+        x = std::max(0, static_cast<int>(owner.left));
+        top = owner.bottom + h <= screenH ? static_cast<int>(owner.bottom) : std::max(0, static_cast<int>(owner.top));
+    }
+    ::SetWindowPos(dlg, nullptr, x, top, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+
+    HWND list = ::GetDlgItem(dlg, Ids::kList);
+    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    const std::vector<std::wstring> header = TableHeader(table_.scale);
+    for (int c = 0; c < static_cast<int>(header.size()); ++c) {
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
+        column.fmt = c == 0 ? LVCFMT_LEFT : LVCFMT_RIGHT;
+        column.cx = kColumnWidths[c];
+        column.pszText = const_cast<wchar_t*>(header[std::size_t(c)].c_str());
+        column.iSubItem = c;
+        ::SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&column));
+    }
+}
+
+void TPositionTable::Show(bool activate) {
+    if (!window_) Create();
+    Refresh();
+    if (activate) ::ShowWindow(window_, ::IsIconic(window_) ? SW_RESTORE : SW_SHOW);
+    else ::ShowWindow(window_, ::IsIconic(window_) ? SW_SHOWNOACTIVATE : SW_SHOWNA);
+    ::SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | (activate ? 0 : SWP_NOACTIVATE));
+}
+
+void TPositionTable::Refresh() {
+    cells_ = TableCells(table_, DecimalSeparator());
+    if (!window_) return;
+    HWND list = ::GetDlgItem(window_, Ids::kList);
+    const std::vector<std::wstring> header = TableHeader(table_.scale);
+    for (int c = 0; c < static_cast<int>(header.size()); ++c) {
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT;
+        column.pszText = const_cast<wchar_t*>(header[std::size_t(c)].c_str());
+        ::SendMessageW(list, LVM_SETCOLUMNW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&column));
+    }
+    ::SendMessageW(list, LVM_SETITEMCOUNT, cells_.size(), LVSICF_NOSCROLL);
+    ::InvalidateRect(list, nullptr, TRUE);
+}
+
+void TPositionTable::ClipChanged() {
+    table_.Clear();
+    table_.scale = MotionScale{};
+    Refresh();
+}
+
+bool TPositionTable::Recording() const {
+    return window_ && ::IsDlgButtonChecked(window_, Ids::kRecord) == BST_CHECKED;
+}
+
+long TPositionTable::Interval() const {
+    if (!window_) return 1;
+    wchar_t text[32] = {};
+    ::GetDlgItemTextW(window_, Ids::kInterval, text, 32);
+    return IntervalOf(text).value_or(1);
+}
+
+void TPositionTable::SetInterval(long every) {
+    if (!window_) Create();
+    ::SetDlgItemTextW(window_, Ids::kInterval, std::to_wstring(std::max(1L, every)).c_str());
+}
+
+void TPositionTable::Copy() {
+    const std::wstring text = TableText(table_, L'\t', DecimalSeparator());
+    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    OwnedGlobal block(::GlobalAlloc(GMEM_MOVEABLE, bytes));
+    if (!block) RaiseLastOSError();
+    {
+        GlobalView<wchar_t> view(block.get());
+        if (!view) RaiseLastOSError();
+        std::memcpy(view.get(), text.c_str(), bytes);
+    }
+    ClipboardScope clipboard(window_ ? window_ : owner_);
+    if (!clipboard || !::EmptyClipboard()) RaiseLastOSError();
+    if (!::SetClipboardData(CF_UNICODETEXT, block.get())) RaiseLastOSError();
+    block.release();  // the clipboard owns it now
+}
+
+void TPositionTable::Save() {
+    TSaveDialog dialog;
+    dialog.Filter = L"CSV ファイル (*.csv)|*.csv";
+    dialog.DefaultExt = "csv";
+    dialog.Options |= OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
+    if (!dialog.Execute(window_ ? window_ : owner_)) return;
+    SaveTo(dialog.FileName);
+}
+
+void TPositionTable::SaveTo(const std::string& ansiPath) const {
+    const std::string bytes = CsvFileBytes(table_, CsvSeparator(ListSeparator(), DecimalSeparator()), DecimalSeparator());
+    WriteReplacing(ansiPath, [&](HANDLE file) { WriteAll(file, bytes.data(), bytes.size()); });
+}
+
+void TPositionTable::ChooseScale() {
+    const std::optional<long double> drag = lastDrag_ ? lastDrag_() : std::nullopt;
+    if (!drag || !(*drag > 0)) {
+        ShowMessage(L"尺度を決めるには、まず右の画像の上で長さの分かる所をドラッグしてください", window_);
+        return;
+    }
+    if (const std::optional<MotionScale> scale = RunScaleDialog(window_, *drag, table_.scale)) {
+        table_.scale = *scale;
+        Refresh();
+    }
+}
+
+void TPositionTable::DeleteSelected() {
+    if (!window_) return;
+    HWND list = ::GetDlgItem(window_, Ids::kList);
+    std::vector<long> frames;
+    for (int i = -1; (i = static_cast<int>(::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(i),
+                                                           LVNI_SELECTED))) >= 0;)
+        if (static_cast<std::size_t>(i) < table_.Rows().size()) frames.push_back(table_.Rows()[std::size_t(i)].frame);
+    if (frames.empty()) return;
+    table_.Remove(frames);
+    ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+    Refresh();
+}
+
+void TPositionTable::Command(WORD id, WORD code) {
+    switch (id) {
+    case Ids::kCopy: Copy(); break;
+    case Ids::kSave: Save(); break;
+    case Ids::kScale: ChooseScale(); break;
+    case Ids::kOrigin:
+        if (code == BN_CLICKED) {
+            table_.originAtFirst = ::IsDlgButtonChecked(window_, Ids::kOrigin) == BST_CHECKED;
+            Refresh();
+        }
+        break;
+    case IDCANCEL: ::ShowWindow(window_, SW_HIDE); break;
+    default: break;
+    }
+}
+
+void TPositionTable::Notify(const NMHDR& header, LRESULT& result) {
+    if (header.idFrom != Ids::kList) return;
+    if (header.code == LVN_GETDISPINFOW) {
+        auto& info = reinterpret_cast<const NMLVDISPINFOW&>(header);
+        const auto row = static_cast<std::size_t>(info.item.iItem), column = static_cast<std::size_t>(info.item.iSubItem);
+        if ((info.item.mask & LVIF_TEXT) && info.item.pszText && info.item.cchTextMax > 0 && row < cells_.size() &&
+            column < cells_[row].size()) {
+            const std::wstring& text = cells_[row][column];
+            const std::size_t n = std::min<std::size_t>(text.size(), static_cast<std::size_t>(info.item.cchTextMax - 1));
+            std::wmemcpy(info.item.pszText, text.c_str(), n);
+            info.item.pszText[n] = L'\0';
+        }
+    } else if (header.code == LVN_KEYDOWN) {
+        const auto& key = reinterpret_cast<const NMLVKEYDOWN&>(header);
+        if (key.wVKey == VK_DELETE) DeleteSelected();
+    }
+    result = 0;
+}
+
+// Ctrl+C anywhere in the window but the 間隔 box copies the table.
+bool TPositionTable::PreTranslate(MSG& msg) {
+    if (msg.message != WM_KEYDOWN || msg.wParam != 'C' || !(::GetKeyState(VK_CONTROL) & 0x8000)) return false;
+    HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
+    auto* self = reinterpret_cast<TPositionTable*>(::GetWindowLongPtrW(root, DWLP_USER));
+    if (!self || msg.hwnd == ::GetDlgItem(root, Ids::kInterval)) return false;
+    Guarded([&] { self->Copy(); });
+    return true;
+}
+
+INT_PTR CALLBACK TPositionTable::Proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+    INT_PTR handled = FALSE;
+    Guarded([&] {
+        auto* self = reinterpret_cast<TPositionTable*>(::GetWindowLongPtrW(dlg, DWLP_USER));
+        switch (msg) {
+        case WM_INITDIALOG:
+            ::SetWindowLongPtrW(dlg, DWLP_USER, lp);
+            reinterpret_cast<TPositionTable*>(lp)->Initialise(dlg);
+            handled = FALSE;  // made hidden: the keyboard stays where it is until shown
+            break;
+        case WM_COMMAND:
+            if (self) self->Command(LOWORD(wp), HIWORD(wp));
+            handled = TRUE;
+            break;
+        case WM_NOTIFY:
+            if (self) {
+                LRESULT result = 0;
+                self->Notify(*reinterpret_cast<const NMHDR*>(lp), result);
+                ::SetWindowLongPtrW(dlg, DWLP_MSGRESULT, result);
+                handled = TRUE;
+            }
+            break;
+        case WM_CLOSE:
+            ::ShowWindow(dlg, SW_HIDE);
+            handled = TRUE;
+            break;
+        case WM_DESTROY:
+            // With the main window, which owns it.
+            Application.RemoveModeless(dlg);
+            if (self) self->window_ = nullptr;
+            break;
+        default: break;
+        }
+    });
+    return handled;
+}
+
+}  // namespace mt

@@ -1,0 +1,75 @@
+// The window "位置の表": the measured positions with their times, velocities and
+// accelerations, beside the main window (owned by it, not modal). It copies the
+// table to the clipboard, saves it as CSV, sets the scale, and holds the choice
+// of recording positions by hand.
+#pragma once
+#include <windows.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "still/motion_table.h"
+
+namespace mt {
+
+struct PositionTableIds {
+    static constexpr WORD kList = 201, kRecord = 202, kIntervalLabel = 203, kInterval = 204, kOrigin = 205,
+                          kCopy = 206, kSave = 207, kScale = 208;
+};
+
+class TPositionTable {
+public:
+    // lastDrag: the length of the last drag measured on the still image, in
+    // pixels; none before the first.
+    TPositionTable(HWND owner, std::function<std::optional<long double>()> lastDrag);
+    TPositionTable(const TPositionTable&) = delete;
+    TPositionTable& operator=(const TPositionTable&) = delete;
+    ~TPositionTable();
+
+    // Shows the window (made on first use) and brings it to the front; activated,
+    // or leaving the keyboard where it is (after a trail the main window keeps it).
+    void Show(bool activate = true);
+    HWND Handle() const noexcept { return window_; }
+    bool Visible() const noexcept { return window_ && ::IsWindowVisible(window_); }
+
+    MotionTable& Table() noexcept { return table_; }
+    // Shows the rows and headers again after the table changed.
+    void Refresh();
+    // Another clip was opened: no rows and no scale.
+    void ClipChanged();
+
+    // 手で記録: while checked, a click on the video pane records a row.
+    bool Recording() const;
+    // 間隔: the frames a hand-recorded row steps on (1 where the box holds no
+    // whole number of at least 1). The interval of the last trail is shown there.
+    long Interval() const;
+    void SetInterval(long every);
+
+    // コピー and Ctrl+C: the table, tab-separated, to the clipboard.
+    void Copy();
+    // 保存...: the file dialog, then the table as CSV.
+    void Save();
+    // The table as CSV to a file (through a temporary file beside it).
+    void SaveTo(const std::string& ansiPath) const;
+    // 尺度...: the scale dialog, or a message when no drag has been measured.
+    void ChooseScale();
+    // Delete: the selected rows go.
+    void DeleteSelected();
+
+private:
+    static INT_PTR CALLBACK Proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp);
+    static bool PreTranslate(MSG& msg);
+    void Create();
+    void Initialise(HWND dlg);
+    void Command(WORD id, WORD code);
+    void Notify(const NMHDR& header, LRESULT& result);
+    HWND owner_;
+    HWND window_ = nullptr;
+    std::function<std::optional<long double>()> lastDrag_;
+    MotionTable table_;
+    std::vector<std::vector<std::wstring>> cells_;  // as the list shows them
+    std::wstring savedName_;
+};
+
+}  // namespace mt
