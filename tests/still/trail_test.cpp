@@ -154,7 +154,8 @@ TEST(Trail, TheDialogsValuesOutsideTheClipOrOutOfOrderAreRefusedWithTheFieldToPu
         int field;
     } bad[] = {{L"abc", L"70", L"10", 0}, {L"-1", L"70", L"10", 0}, {L"", L"70", L"10", 0},
                {L"10", L"90", L"10", 1}, {L"10", L"9", L"10", 1},   {L"10", L"70", L"0", 2},
-               {L"10", L"70", L"x", 2},  {L"1e3", L"70", L"1", 0},  {L"99999999999", L"70", L"1", 0}};
+               {L"10", L"70", L"x", 2},  {L"1e3", L"70", L"1", 0},  {L"99999999999", L"70", L"1", 0},
+               {L"1 0", L"70", L"10", 0}, {L"10", L"7 0", L"10", 1}, {L"10", L"70", L"1 0", 2}};
     for (const auto& b : bad) {
         field = -1;
         EXPECT_NE(CheckTrailValues(b.first, b.last, b.every, 90, r, field), L"") << b.first << " " << b.last;
