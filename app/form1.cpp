@@ -230,6 +230,12 @@ LRESULT TForm1::WindowMessage(HWND, UINT msg, WPARAM wp, LPARAM lp) {
         TApplication::ReadLocaleSettings();
         break;
     case WM_CLOSE:
+        // A trail being built reads the clip's frames: it ends first, as a cancel
+        // would, and the window closes after it (ComposeTrail).
+        if (buildingTrail_) {
+            closeAfterTrail_ = true;
+            return 0;
+        }
         ::DestroyWindow(hwnd_);
         return 0;
     case WM_DESTROY:

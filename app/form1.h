@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -79,6 +80,9 @@ public:
     long double LastDragLength = 0;
     // The window 位置の表, made on first use.
     std::unique_ptr<TPositionTable> PositionTable;
+    // Told after each step of a trail's build (steps done, of total), before
+    // the dialog shows it: where a test cancels or closes at a known point.
+    std::function<void(int done, int total)> TrailStepped;
 
     // Application shell.
     void FormShow();
@@ -120,8 +124,8 @@ public:
     // step, or after the latest undone one.
     void UndoStill();
     void RedoStill();
-    // Ctrl+T, or the menu of a right-click on SpeedButton1: the trail of a range
-    // of frames built into the still image in one action.
+    // Ctrl+T, or the menu of a right-click on SpeedButton1: play stopped, then
+    // the trail of a range of frames built into the still image in one action.
     void ComposeTrail();
     // Runs for a right-click on SpeedButton1: its menu, at (x, y) on the screen.
     void SpeedButton1ContextPopup(int x, int y);
@@ -172,6 +176,8 @@ private:
     HWND hwnd_ = nullptr;
     bool shown_ = false;
     int wheelRest_ = 0;  // of a turn of the wheel less than a notch
+    // A trail is being built; a close asked for meanwhile ends it, then the window.
+    bool buildingTrail_ = false, closeAfterTrail_ = false;
 };
 
 // The one main window.

@@ -4,6 +4,32 @@
 
 namespace mt {
 
+void CopyRgbPixels(const std::uint32_t* from, std::size_t count, std::uint32_t* to) noexcept {
+    for (std::size_t i = 0; i < count; ++i) to[i] = from[i] & 0x00FFFFFFu;
+}
+
+namespace {
+HBITMAP CreateTopDownDib32(int width, int height, void** bits) {
+    if (width <= 0 || height <= 0) {
+        ::SetLastError(ERROR_INVALID_PARAMETER);
+        return nullptr;
+    }
+    BITMAPINFO info = TopDownDib32(width, height);
+    return ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+}  // namespace
+
+DibSurface::DibSurface(int width, int height)
+    : dib_(CreateTopDownDib32(width, height, &bits_)),
+      dc_(dib_ ? ::CreateCompatibleDC(nullptr) : nullptr),
+      selected_(dc_.get(), dc_ ? dib_.get() : nullptr),
+      count_(bits_ ? static_cast<std::size_t>(width) * static_cast<std::size_t>(height) : 0) {}
+
+void DibSurface::CopyTo(std::uint32_t* px) const noexcept {
+    ::GdiFlush();
+    CopyRgbPixels(Bits(), count_, px);
+}
+
 TBitmap::TBitmap(TBitmap&& o) noexcept { *this = std::move(o); }
 
 TBitmap& TBitmap::operator=(TBitmap&& o) noexcept {

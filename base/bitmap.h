@@ -24,6 +24,33 @@ inline BITMAPINFO TopDownDib32(int width, int height) {
     return info;
 }
 
+// Copies count pixels of a 32-bit DIB as 0x00RRGGBB: the top byte, which GDI
+// leaves undefined, cleared.
+void CopyRgbPixels(const std::uint32_t* from, std::size_t count, std::uint32_t* to) noexcept;
+
+// A 32-bit top-down DIB section of the given size selected into a memory DC of
+// its own: drawn into through Dc() and read through Bits(). Empty (false) when
+// the system refuses either; GetLastError then tells why.
+class DibSurface {
+public:
+    DibSurface(int width, int height);
+    DibSurface(const DibSurface&) = delete;
+    DibSurface& operator=(const DibSurface&) = delete;
+    explicit operator bool() const noexcept { return bits_ && dc_; }
+    HDC Dc() const noexcept { return dc_.get(); }
+    std::uint32_t* Bits() const noexcept { return static_cast<std::uint32_t*>(bits_); }
+    std::size_t Count() const noexcept { return count_; }
+    // The pixels once GDI has finished drawing, as 0x00RRGGBB, into px (Count() of them).
+    void CopyTo(std::uint32_t* px) const noexcept;
+
+private:
+    void* bits_ = nullptr;
+    OwnedBitmap dib_;
+    OwnedMemDC dc_;
+    SelectGuard selected_;  // put back first, before the DC and the section go
+    std::size_t count_;
+};
+
 class TBitmap {
 public:
     TBitmap() = default;

@@ -155,17 +155,29 @@ private:
     bool down_ = false;
 };
 
+// Where the changes of a TImage's picture are kept for undo: the seam between
+// those who change the picture (a copy, a load) and the still image's history.
+class PictureHistory {
+public:
+    // Runs before a copy draws into `area` (bitmap pixels) of the picture; a
+    // null picture is about to be created by the copy.
+    virtual void Changing(const std::unique_ptr<TBitmap>& picture, const RECT& area) = 0;
+    // A load: the picture becomes `loaded`, one step.
+    virtual void Replace(std::unique_ptr<TBitmap>& picture, std::unique_ptr<TBitmap> loaded) = 0;
+
+protected:
+    ~PictureHistory() = default;
+};
+
 // Shows the still image stretched to its own size; the picture it owns is the
 // one still image of the program.
-class TStillHistory;
-
 class TImage : public TMouseControl {
 public:
     TImage(TPanel* parent, int left, int top, int width, int height);
     std::unique_ptr<TBitmap> Picture;
     // Where the changes of Picture are kept for undo (the still image's
     // history, owned by the window); none: changes are not kept.
-    TStillHistory* History = nullptr;
+    PictureHistory* History = nullptr;
     bool Stretch = true;
     // Draws what the control shows: the picture stretched, or the parent
     // panel's look where there is none.

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/application.h"
+#include "base/failure.h"
 #include "base/form_font.h"
 
 namespace mt {
@@ -60,6 +61,37 @@ HWND DialogTemplate::Create(HWND owner, DLGPROC proc, LPARAM param) {
     dt->cdit = items_;
     dt->style &= ~static_cast<DWORD>(WS_VISIBLE);
     return ::CreateDialogIndirectParamW(Application.Instance(), dt, owner, proc, param);
+}
+
+INT_PTR OwnDialog::Run(DialogTemplate& t, HWND owner) { return t.Run(owner, &OwnDialog::Proc, reinterpret_cast<LPARAM>(this)); }
+
+HWND OwnDialog::Create(DialogTemplate& t, HWND owner) {
+    return t.Create(owner, &OwnDialog::Proc, reinterpret_cast<LPARAM>(this));
+}
+
+INT_PTR CALLBACK OwnDialog::Proc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    INT_PTR handled = FALSE;
+    Guarded([&] {
+        if (msg == WM_INITDIALOG) {
+            ::SetWindowLongPtrW(dialog, DWLP_USER, lp);
+            handled = reinterpret_cast<OwnDialog*>(lp)->Initialise(dialog) ? TRUE : FALSE;
+            return;
+        }
+        auto* self = reinterpret_cast<OwnDialog*>(::GetWindowLongPtrW(dialog, DWLP_USER));
+        if (!self) return;  // the messages before WM_INITDIALOG
+        handled = TRUE;
+        if (msg == WM_COMMAND && LOWORD(wp) == IDOK) self->Ok(dialog);
+        else if (msg == WM_COMMAND && LOWORD(wp) == IDCANCEL) self->Cancel(dialog);
+        else handled = self->Message(dialog, msg, wp, lp) ? TRUE : FALSE;
+    });
+    return handled;
+}
+
+std::wstring ItemText(HWND dialog, int id) {
+    HWND item = ::GetDlgItem(dialog, id);
+    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(item)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(::GetWindowTextW(item, text.data(), static_cast<int>(text.size()))));
+    return text;
 }
 
 void UseFormFont(HWND dialog) {

@@ -4,6 +4,7 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
 #include <vector>
 
 namespace mt {
@@ -33,6 +34,35 @@ private:
     WORD items_ = 0;
 };
 
+// A dialog of the program's own, run from a template. The object is kept in the
+// dialog's DWLP_USER from WM_INITDIALOG on, and every message reaches it under
+// the failure guard (a failure goes to the failure handler; the message counts
+// as handled).
+class OwnDialog {
+public:
+    // Runs the dialog built from t modally over owner; what EndDialog was given.
+    INT_PTR Run(DialogTemplate& t, HWND owner);
+    // Makes the dialog built from t modeless, owned by owner and hidden.
+    HWND Create(DialogTemplate& t, HWND owner);
+
+protected:
+    ~OwnDialog() = default;
+    // At WM_INITDIALOG: places and fills in the controls. True to let the dialog
+    // focus its first tab stop, false when this set the focus itself.
+    virtual bool Initialise(HWND dialog) = 0;
+    // IDOK: the default button was pressed (or Enter).
+    virtual void Ok(HWND dialog) = 0;
+    // IDCANCEL: キャンセル, Esc or the close box. Ends the dialog unless overridden.
+    virtual void Cancel(HWND dialog) { ::EndDialog(dialog, IDCANCEL); }
+    // Any other message; true when handled.
+    virtual bool Message(HWND, UINT, WPARAM, LPARAM) { return false; }
+
+private:
+    static INT_PTR CALLBACK Proc(HWND dialog, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+};
+
+// The text of the dialog's control id (what an edit box holds).
+std::wstring ItemText(HWND dialog, int id);
 // Gives every control of the dialog the form's font.
 void UseFormFont(HWND dialog);
 // Moves control id of the dialog to (x, y) with size w x h, client pixels.

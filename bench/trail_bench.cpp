@@ -8,8 +8,11 @@
 // (private bytes), and the longest step between two progress updates (the
 // progress bar moves and a cancel is taken between steps). The same trail
 // measuring the moving object (its parts, the one followed, the frames' times)
-// against it without, and the time the measuring itself took in that run.
-// Last, the table of positions with 1,000 rows: shown, copied and saved.
+// against it without, and the time the measuring itself took in that run. Then in the main
+// window, as a user does it: Ctrl+T on the clip just opened (and so playing)
+// against Ctrl+T on the clip stopped at its first frame, every 30th of 900,
+// from the command to the picture built. Last, the table of positions with
+// 1,000 rows: shown, copied and saved.
 //   trail_bench CLIP...   (bench/run.sh makes two 900-frame clips when given none)
 #include <windows.h>
 #include <psapi.h>
@@ -18,13 +21,16 @@
 #include <memory>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/application.h"
 #include "bench/bench_clock.h"
+#include "bench/main_window.h"
 #include "still/motion.h"
 #include "still/position_table.h"
 #include "still/trail.h"
+#include "still/trail_dialog.h"
 #include "video/frame_source.h"
 
 namespace {
@@ -101,7 +107,67 @@ Run Trail(const std::string& path, long first, long last, long every, bool measu
     return r;
 }
 
-void Measure(const std::string& path) {
+// Answers the trail dialog from another thread once it shows: the range typed,
+// 合成 pressed.
+class TrailAnswer {
+public:
+    TrailAnswer(long first, long last, long every)
+        : thread_([=] {
+              for (int tries = 0; tries < 3000; ++tries) {
+                  HWND dialog = ::FindWindowW(L"#32770", L"軌跡の合成");
+                  if (dialog && ::IsWindowVisible(dialog)) {
+                      ::SetDlgItemTextW(dialog, mt::TrailDialogIds::kFirst, std::to_wstring(first).c_str());
+                      ::SetDlgItemTextW(dialog, mt::TrailDialogIds::kLast, std::to_wstring(last).c_str());
+                      ::SetDlgItemTextW(dialog, mt::TrailDialogIds::kEvery, std::to_wstring(every).c_str());
+                      ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+                      return;
+                  }
+                  ::Sleep(10);
+              }
+          }) {}
+    ~TrailAnswer() { thread_.join(); }
+
+private:
+    std::thread thread_;
+};
+
+// Ctrl+T in the main window on the clip opened afresh: at once (it plays as it
+// opens), or once stopped at its first frame. Seconds from the command until
+// the trail is in the still image; negative when none was built.
+double WindowTrail(mt::TForm1& form, const std::string& path, bool playing, long last, long every) {
+    form.OpenVideo(path);
+    if (!form.MediaPlayer1->DeviceOpen()) return -1;
+    if (playing) {
+        const double until = bench::Seconds() + 5;
+        while (form.MediaPlayer1->QueryPosition() < 2 && bench::Seconds() < until) bench::Pump();
+    } else {
+        form.Button5Click();
+        form.Button4Click();
+        bench::Pump();
+    }
+    const std::size_t steps = form.StillHistory.UndoCount();
+    const double t0 = bench::Seconds();
+    {
+        TrailAnswer answer(0, last, every);
+        form.ComposeTrail();
+    }
+    const double seconds = bench::Seconds() - t0;
+    return form.StillHistory.UndoCount() > steps ? seconds : -1;
+}
+
+void MeasureInWindow(mt::TForm1& form, const std::string& path, long length) {
+    const long last = std::min(899L, length - 1), every = 30;
+    const double playing = WindowTrail(form, path, true, last, every);
+    const double stopped = WindowTrail(form, path, false, last, every);
+    if (playing < 0 || stopped < 0) {
+        std::printf("  Ctrl+T, every 30th of 900: no trail was built\n");
+        return;
+    }
+    std::printf("  Ctrl+T, every 30th of 900: during play %.2f s, from the stopped clip %.2f s, ratio %.2f (target 1)\n",
+                playing, stopped, playing / stopped);
+}
+
+void Measure(const std::string& path, mt::TForm1& form) {
     auto probe = mt::OpenMediaFoundationFrames(path);
     if (!probe) {
         std::printf("%s: does not open\n", path.c_str());
@@ -135,6 +201,7 @@ void Measure(const std::string& path) {
                         c.what, measured.seconds, measured.seconds / trail.seconds, measured.measuring,
                         measured.seconds / (measured.seconds - measured.measuring));
     }
+    MeasureInWindow(form, path, length);
 }
 
 // The table of positions with 1,000 rows: shown, copied and saved (target 50 ms each).
@@ -162,7 +229,8 @@ void TableSpeed() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) Measure(argv[i]);
+    const auto form = bench::StartMainWindow();
+    for (int i = 1; i < argc; ++i) Measure(argv[i], *form);
     try {
         TableSpeed();
     } catch (...) {

@@ -4,7 +4,6 @@
 #include "base/text.h"
 #include "imagefiles/bmp_io.h"
 #include "imagefiles/jpeg_image.h"
-#include "still/still_history.h"
 
 namespace mt {
 namespace {

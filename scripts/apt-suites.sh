@@ -16,7 +16,9 @@
 # the installed version is fetched from the archive's pool, where Debian keeps
 # every architecture's build side by side, at the path the amd64 build's
 # (signed) index entry gives with the architecture changed, and checked for its
-# name, version and architecture before it is installed. The installed libraries
+# name, version and architecture before it is installed. No signed index lists
+# these i386 files (that index is the one the mirror failed to serve), so the
+# set-up says in its one line that they are fetched so. The installed libraries
 # keep their security fixes, and the machine ends as a full install would leave it.
 #
 # The apt and dpkg commands are the variables below, so a test can stand in for them.
@@ -24,6 +26,7 @@ MOVETRAIL_APT_GET=${MOVETRAIL_APT_GET:-apt-get}
 MOVETRAIL_APT_CACHE=${MOVETRAIL_APT_CACHE:-apt-cache}
 MOVETRAIL_DPKG_QUERY=${MOVETRAIL_DPKG_QUERY:-dpkg-query}
 MOVETRAIL_FETCH=${MOVETRAIL_FETCH:-/usr/lib/apt/apt-helper download-file}
+MOVETRAIL_CHOWN=${MOVETRAIL_CHOWN:-chown}
 
 # The suites with a binary package index that `apt-get update` (its output in the
 # file $1) failed to fetch, one a line. The release's main suite ($2) is never
@@ -119,17 +122,36 @@ movetrail_twins_of_sources() {
       END { if (p != "" && ma == "same" && (src in keep)) print p, v }' | sort -u
 }
 
-# Fetches the i386 build of package $1 at version $2 into the folder $3 and prints
-# its path; fails when the archive has no such file or the file is another package.
+# The line the set-up prints when it sets the suites $1 aside; with stranded twins
+# ("name version" lines, $3) also the sources $2 that keep the suite, and that
+# their i386 packages come from the archive's pool without a signed index.
+movetrail_set_aside_note() {
+  local aside=$1 sources=$2 stranded=$3 names
+  printf 'install-deps: the mirror did not serve every index of %s; installing from the other suites only' "$(echo $aside)"
+  if [ -n "$stranded" ]; then
+    names=$(awk 'NF { printf "%s%s", s, $1; s = " " }' <<<"$stranded")
+    printf ', but for the sources of %s, whose i386 packages (%s) are fetched from the archive'"'"'s pool at the version their amd64 side has, without a signed index (checked for name, version and architecture)' \
+      "$(echo $sources)" "$names"
+  fi
+  printf '\n'
+}
+
+# Fetches the i386 build of package $1 at version $2 and prints the path of its
+# copy in the folder $3; fails when the archive has no such file or the file is
+# another package. The download goes to $3/downloads, the one folder apt's own
+# user (where it has one) is given to write; the copy checked and installed is
+# made there by the caller's user, in the folder $3 that only it writes.
 movetrail_fetch_twin() {
-  local name=$1 version=$2 dir=$3 uri file
+  local name=$1 version=$2 dir=$3 uri file fetched
   uri=$($MOVETRAIL_APT_GET download --print-uris "$name:amd64=$version" 2>/dev/null |
     sed -n "s/^'\([^']*\)_amd64\.deb' .*/\1_i386.deb/p" | head -n 1)
   [ -n "$uri" ] || { echo "install-deps: no archive entry for $name $version" >&2; return 1; }
+  mkdir -p "$dir/downloads"
+  if id -u _apt >/dev/null 2>&1; then $MOVETRAIL_CHOWN _apt "$dir/downloads" 2>/dev/null || true; fi
+  fetched=$dir/downloads/${uri##*/}
   file=$dir/${uri##*/}
-  # apt's downloads run as its own user where it has one: a folder it may write.
-  if id -u _apt >/dev/null 2>&1; then chown _apt "$dir" 2>/dev/null || true; fi
-  $MOVETRAIL_FETCH "$uri" "$file" >/dev/null || { echo "install-deps: could not fetch $uri" >&2; return 1; }
+  $MOVETRAIL_FETCH "$uri" "$fetched" >/dev/null || { echo "install-deps: could not fetch $uri" >&2; return 1; }
+  cp "$fetched" "$file" && rm -f "$fetched" || { echo "install-deps: could not copy $fetched" >&2; return 1; }
   if [ "$(dpkg-deb -f "$file" Package Version Architecture 2>/dev/null | tr '\n' ' ')" != \
        "Package: $name Version: $version Architecture: i386 " ]; then
     echo "install-deps: $uri is not $name $version for i386" >&2

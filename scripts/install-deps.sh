@@ -96,7 +96,7 @@ if [ ${#missing[@]} -gt 0 ] && [ -s "$work/update.log" ]; then
       for suite in $aside; do movetrail_keep_sources "$work/preferences.d" "$suite" <<<"$sources"; done
       stranded=$(movetrail_twins_of_sources "$sources" "${missing[@]}")
     fi
-    echo "install-deps: the mirror did not serve every index of $(echo $aside); installing from the other suites only${stranded:+, but for the sources of $(echo $sources), whose i386 packages ($(echo "$stranded" | awk '{ printf "%s%s", s, $1; s = " " }')) are fetched at the version their amd64 side has}"
+    movetrail_set_aside_note "$aside" "${sources:-}" "$stranded"
     while read -r name version; do
       [ -n "$name" ] || continue
       file=$(movetrail_fetch_twin "$name" "$version" "$work") || exit 1

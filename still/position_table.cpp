@@ -13,6 +13,7 @@
 #include "base/format.h"
 #include "base/handles.h"
 #include "base/messages.h"
+#include "base/typed_number.h"
 #include "imagefiles/file_io.h"
 #include "still/scale_dialog.h"
 
@@ -33,20 +34,6 @@ int ListWidth() {
 std::wstring ListSeparator() {
     wchar_t text[8] = {};
     return ::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SLIST, text, 8) > 1 ? text : L",";
-}
-
-// A whole number of at least 1 as typed in 間隔: spaces around it, full-width digits.
-std::optional<long> IntervalOf(const std::wstring& typed) {
-    std::wstring text;
-    for (wchar_t c : typed) text.push_back(c >= L'０' && c <= L'９' ? static_cast<wchar_t>(L'0' + (c - L'０')) : c);
-    const std::size_t start = text.find_first_not_of(L" \t　"), end = text.find_last_not_of(L" \t　");
-    if (start == std::wstring::npos || end - start + 1 > 9) return std::nullopt;
-    text = text.substr(start, end - start + 1);
-    for (wchar_t c : text)
-        if (c < L'0' || c > L'9') return std::nullopt;
-    const long value = std::wcstol(text.c_str(), nullptr, 10);
-    if (value < 1) return std::nullopt;
-    return value;
 }
 
 }  // namespace
@@ -72,12 +59,12 @@ void TPositionTable::Create() {
     t.Add(DialogClass::Button, BS_PUSHBUTTON | WS_TABSTOP, Ids::kCopy, L"コピー");
     t.Add(DialogClass::Button, BS_PUSHBUTTON | WS_TABSTOP, Ids::kSave, L"保存...");
     t.Add(DialogClass::Button, BS_PUSHBUTTON | WS_TABSTOP, Ids::kScale, L"尺度...");
-    window_ = t.Create(owner_, &TPositionTable::Proc, reinterpret_cast<LPARAM>(this));
+    window_ = OwnDialog::Create(t, owner_);
     if (!window_) RaiseLastOSError();
     Application.AddModeless(window_, &TPositionTable::PreTranslate);
 }
 
-void TPositionTable::Initialise(HWND dlg) {
+bool TPositionTable::Initialise(HWND dlg) {
     window_ = dlg;
     ::SetWindowTextW(dlg, L"位置の表");
     UseFormFont(dlg);
@@ -120,6 +107,7 @@ void TPositionTable::Initialise(HWND dlg) {
         column.iSubItem = c;
         ::SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(c), reinterpret_cast<LPARAM>(&column));
     }
+    return false;  // made hidden: the keyboard stays where it is until shown
 }
 
 void TPositionTable::Show(bool activate) {
@@ -157,9 +145,7 @@ bool TPositionTable::Recording() const {
 
 long TPositionTable::Interval() const {
     if (!window_) return 1;
-    wchar_t text[32] = {};
-    ::GetDlgItemTextW(window_, Ids::kInterval, text, 32);
-    return IntervalOf(text).value_or(1);
+    return std::max(1L, ParseTypedWhole(ItemText(window_, Ids::kInterval)).value_or(1));
 }
 
 void TPositionTable::SetInterval(long every) {
@@ -222,23 +208,7 @@ void TPositionTable::DeleteSelected() {
     Refresh();
 }
 
-void TPositionTable::Command(WORD id, WORD code) {
-    switch (id) {
-    case Ids::kCopy: Copy(); break;
-    case Ids::kSave: Save(); break;
-    case Ids::kScale: ChooseScale(); break;
-    case Ids::kOrigin:
-        if (code == BN_CLICKED) {
-            table_.originAtFirst = ::IsDlgButtonChecked(window_, Ids::kOrigin) == BST_CHECKED;
-            Refresh();
-        }
-        break;
-    case IDCANCEL: ::ShowWindow(window_, SW_HIDE); break;
-    default: break;
-    }
-}
-
-void TPositionTable::Notify(const NMHDR& header, LRESULT& result) {
+void TPositionTable::Notify(const NMHDR& header) {
     if (header.idFrom != Ids::kList) return;
     if (header.code == LVN_GETDISPINFOW) {
         auto& info = reinterpret_cast<const NMLVDISPINFOW&>(header);
@@ -254,54 +224,47 @@ void TPositionTable::Notify(const NMHDR& header, LRESULT& result) {
         const auto& key = reinterpret_cast<const NMLVKEYDOWN&>(header);
         if (key.wVKey == VK_DELETE) DeleteSelected();
     }
-    result = 0;
 }
 
 // Ctrl+C anywhere in the window but the 間隔 box copies the table.
 bool TPositionTable::PreTranslate(MSG& msg) {
     if (msg.message != WM_KEYDOWN || msg.wParam != 'C' || !(::GetKeyState(VK_CONTROL) & 0x8000)) return false;
     HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
-    auto* self = reinterpret_cast<TPositionTable*>(::GetWindowLongPtrW(root, DWLP_USER));
+    auto* self = static_cast<TPositionTable*>(reinterpret_cast<OwnDialog*>(::GetWindowLongPtrW(root, DWLP_USER)));
     if (!self || msg.hwnd == ::GetDlgItem(root, Ids::kInterval)) return false;
     Guarded([&] { self->Copy(); });
     return true;
 }
 
-INT_PTR CALLBACK TPositionTable::Proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
-    INT_PTR handled = FALSE;
-    Guarded([&] {
-        auto* self = reinterpret_cast<TPositionTable*>(::GetWindowLongPtrW(dlg, DWLP_USER));
-        switch (msg) {
-        case WM_INITDIALOG:
-            ::SetWindowLongPtrW(dlg, DWLP_USER, lp);
-            reinterpret_cast<TPositionTable*>(lp)->Initialise(dlg);
-            handled = FALSE;  // made hidden: the keyboard stays where it is until shown
-            break;
-        case WM_COMMAND:
-            if (self) self->Command(LOWORD(wp), HIWORD(wp));
-            handled = TRUE;
-            break;
-        case WM_NOTIFY:
-            if (self) {
-                LRESULT result = 0;
-                self->Notify(*reinterpret_cast<const NMHDR*>(lp), result);
-                ::SetWindowLongPtrW(dlg, DWLP_MSGRESULT, result);
-                handled = TRUE;
+bool TPositionTable::Message(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_COMMAND:
+        switch (LOWORD(wp)) {
+        case Ids::kCopy: Copy(); return true;
+        case Ids::kSave: Save(); return true;
+        case Ids::kScale: ChooseScale(); return true;
+        case Ids::kOrigin:
+            if (HIWORD(wp) == BN_CLICKED) {
+                table_.originAtFirst = ::IsDlgButtonChecked(dlg, Ids::kOrigin) == BST_CHECKED;
+                Refresh();
             }
-            break;
-        case WM_CLOSE:
-            ::ShowWindow(dlg, SW_HIDE);
-            handled = TRUE;
-            break;
-        case WM_DESTROY:
-            // With the main window, which owns it.
-            Application.RemoveModeless(dlg);
-            if (self) self->window_ = nullptr;
-            break;
-        default: break;
+            return true;
+        default: return false;
         }
-    });
-    return handled;
+    case WM_NOTIFY:
+        ::SetWindowLongPtrW(dlg, DWLP_MSGRESULT, 0);
+        Notify(*reinterpret_cast<const NMHDR*>(lp));
+        return true;
+    case WM_CLOSE:
+        ::ShowWindow(dlg, SW_HIDE);
+        return true;
+    case WM_DESTROY:
+        // With the main window, which owns it.
+        Application.RemoveModeless(dlg);
+        window_ = nullptr;
+        return false;
+    default: return false;
+    }
 }
 
 }  // namespace mt

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "base/dialog_template.h"
 #include "still/motion_table.h"
 
 namespace mt {
@@ -18,7 +19,7 @@ struct PositionTableIds {
                           kCopy = 206, kSave = 207, kScale = 208;
 };
 
-class TPositionTable {
+class TPositionTable final : private OwnDialog {
 public:
     // lastDrag: the length of the last drag measured on the still image, in
     // pixels; none before the first.
@@ -58,12 +59,13 @@ public:
     void DeleteSelected();
 
 private:
-    static INT_PTR CALLBACK Proc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp);
     static bool PreTranslate(MSG& msg);
     void Create();
-    void Initialise(HWND dlg);
-    void Command(WORD id, WORD code);
-    void Notify(const NMHDR& header, LRESULT& result);
+    bool Initialise(HWND dlg) override;
+    void Ok(HWND) override {}
+    void Cancel(HWND dlg) override { ::ShowWindow(dlg, SW_HIDE); }
+    bool Message(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) override;
+    void Notify(const NMHDR& header);
     HWND owner_;
     HWND window_ = nullptr;
     std::function<std::optional<long double>()> lastDrag_;

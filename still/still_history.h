@@ -15,10 +15,11 @@
 #include <vector>
 
 #include "base/bitmap.h"
+#include "base/controls.h"
 
 namespace mt {
 
-class TStillHistory {
+class TStillHistory final : public PictureHistory {
 public:
     // The memory bound: all kept steps, undo and redo together, hold at most
     // this many bytes (pixels, file data and a fixed amount per step); the
@@ -38,7 +39,7 @@ public:
     // Runs before a copy draws into `area` (bitmap pixels) of the still image;
     // a null picture is about to be created by the copy. Outside a stroke the
     // copy is a step of its own.
-    void Changing(const std::unique_ptr<TBitmap>& picture, const RECT& area);
+    void Changing(const std::unique_ptr<TBitmap>& picture, const RECT& area) override;
     // A trace stroke: every copy from its start to its end is one step, and no
     // undo or redo runs in between.
     void BeginStroke() noexcept { stroke_ = true; }
@@ -46,7 +47,7 @@ public:
     bool InStroke() const noexcept { return stroke_; }
 
     // A load: the still image becomes `loaded`, one step.
-    void Replace(std::unique_ptr<TBitmap>& picture, std::unique_ptr<TBitmap> loaded);
+    void Replace(std::unique_ptr<TBitmap>& picture, std::unique_ptr<TBitmap> loaded) override;
 
     // Gives the still image back as it was before the latest step, or as it was
     // after the latest undone one. False (nothing changed) when there is none,

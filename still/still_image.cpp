@@ -51,26 +51,12 @@ RECT DisplayedArea(const TImage& image, const RECT& r) {
     return clipped;
 }
 
-// A 32-bit top-down DIB section of the plane's size selected into a memory DC.
-class PlaneSurface {
+// A surface of the plane's size to draw into; a refusal raises the system's reason.
+class PlaneSurface : public DibSurface {
 public:
-    PlaneSurface(int width, int height) {
-        BITMAPINFO info = TopDownDib32(width, height);
-        dib_.reset(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits_, nullptr, 0));
-        dc_.reset(::CreateCompatibleDC(nullptr));
-        if (!dib_ || !dc_ || !bits_) RaiseGraphicsResourceError(::GetLastError());
-        selected_.emplace(dc_.get(), dib_.get());
-        count_ = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    PlaneSurface(int width, int height) : DibSurface(width, height) {
+        if (!*this) RaiseGraphicsResourceError(::GetLastError());
     }
-    HDC Dc() const noexcept { return dc_.get(); }
-    std::uint32_t* Bits() const noexcept { return static_cast<std::uint32_t*>(bits_); }
-    std::size_t Count() const noexcept { return count_; }
-private:
-    OwnedBitmap dib_;
-    OwnedMemDC dc_;
-    void* bits_ = nullptr;
-    std::optional<SelectGuard> selected_;
-    std::size_t count_ = 0;
 };
 
 }  // namespace
@@ -81,9 +67,8 @@ std::optional<PixelPlane> ReadStill(TImage& image, int width, int height) {
     std::memset(surface.Bits(), 0, surface.Count() * sizeof(std::uint32_t));
     ::BitBlt(surface.Dc(), 0, 0, std::min(width, image.Picture->Width()), std::min(height, image.Picture->Height()),
              StillImageCanvas(image), 0, 0, SRCCOPY);
-    ::GdiFlush();
     PixelPlane plane(width, height);
-    for (std::size_t i = 0; i < plane.px.size(); ++i) plane.px[i] = surface.Bits()[i] & 0x00FFFFFFu;
+    surface.CopyTo(plane.px.data());
     return plane;
 }
 

@@ -184,11 +184,12 @@ TrailJob::TrailJob(const TrailRequest& request, int width, int height, std::opti
     }
     background_ = BackgroundFrames(request.first, request.last);
     std::set_union(chosen_.begin(), chosen_.end(), background_.begin(), background_.end(), std::back_inserter(reads_));
-    const std::size_t frameBytes = std::size_t(width) * std::size_t(height) * 3;
-    onePass_ = reads_.size() * frameBytes <= keptBytes;
+    // Compared as a count of frames: the bytes of a long range overflow a 32-bit size_t.
+    const std::size_t frameBytes = std::max<std::size_t>(std::size_t(width) * std::size_t(height) * 3, 1);
+    onePass_ = reads_.size() <= keptBytes / frameBytes;
     if (!onePass_) reads_ = background_;
-    // The reads, the background, and in two passes the chosen frames again.
-    total_ = static_cast<int>(reads_.size()) + 1 + (onePass_ ? 0 : static_cast<int>(chosen_.size()));
+    // The reads, the background, and each chosen frame laid in (in two passes, read again).
+    total_ = static_cast<int>(reads_.size()) + 1 + static_cast<int>(chosen_.size());
 }
 
 PixelPlane TrailJob::Read(long frame) {
@@ -226,8 +227,8 @@ bool TrailJob::Step() {
         composer_.Add(UnpackPlane(kept_[static_cast<std::size_t>(at - reads_.begin())], width_, height_));
     } else {
         composer_.Add(Read(frame));
-        ++done_;
     }
+    ++done_;
     if (observe_) observe_(frame, composer_.LastMask());
     return true;
 }

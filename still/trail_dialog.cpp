@@ -2,13 +2,13 @@
 
 #include <commctrl.h>
 
-#include <cwchar>
+#include <optional>
 
 #include "base/application.h"
 #include "base/dialog_template.h"
-#include "base/failure.h"
 #include "base/format.h"
 #include "base/messages.h"
+#include "base/typed_number.h"
 
 namespace mt {
 namespace {
@@ -17,34 +17,23 @@ using Ids = TrailDialogIds;
 constexpr WORD kFirstLabel = 101, kLastLabel = 103, kEveryLabel = 105, kMethodLabel = 107;
 constexpr const wchar_t* kMethods[] = {L"動く物", L"明るい物", L"暗い物"};
 
-// A whole number as typed: spaces around it allowed, full-width digits as well.
+// A whole number as typed (ParseTypedWhole) into value; false for any other text.
 bool ParseNumber(const std::wstring& typed, long& value) {
-    std::wstring text;
-    for (wchar_t c : typed) {
-        if (c >= L'０' && c <= L'９') c = static_cast<wchar_t>(L'0' + (c - L'０'));
-        else if (c == L'－') c = L'-';
-        if (c != L' ' && c != L'\t' && c != L'　') text.push_back(c);
-    }
-    if (text.empty() || text.size() > 10) return false;
-    std::size_t i = text[0] == L'-' ? 1 : 0;
-    if (i == text.size()) return false;
-    for (std::size_t k = i; k < text.size(); ++k)
-        if (text[k] < L'0' || text[k] > L'9') return false;
-    value = std::wcstol(text.c_str(), nullptr, 10);
-    return true;
+    const std::optional<long> n = ParseTypedWhole(typed);
+    if (n) value = *n;
+    return n.has_value();
 }
 
-std::wstring WindowText(HWND dlg, int id) {
-    HWND item = ::GetDlgItem(dlg, id);
-    std::wstring text(static_cast<std::size_t>(::GetWindowTextLengthW(item)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(::GetWindowTextW(item, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-struct DialogState {
+struct DialogState final : OwnDialog {
+    DialogState(long length, long position, const std::function<bool(const TrailRequest&, TrailProgress&)>* build)
+        : length(length), position(position), build(build) {}
     long length, position;
     const std::function<bool(const TrailRequest&, TrailProgress&)>* build;
     bool running = false, cancelled = false, built = false;
+
+    bool Initialise(HWND dlg) override;
+    void Ok(HWND dlg) override;
+    void Cancel(HWND dlg) override;
 };
 
 // The dialog's own message pump while a trail is built: the window keeps
@@ -114,8 +103,8 @@ void Initialise(HWND dlg, const DialogState& state) {
 void Compose(HWND dlg, DialogState& state) {
     TrailRequest request;
     int field = 0;
-    const std::wstring problem = CheckTrailValues(WindowText(dlg, Ids::kFirst), WindowText(dlg, Ids::kLast),
-                                                  WindowText(dlg, Ids::kEvery), state.length, request, field);
+    const std::wstring problem = CheckTrailValues(ItemText(dlg, Ids::kFirst), ItemText(dlg, Ids::kLast),
+                                                  ItemText(dlg, Ids::kEvery), state.length, request, field);
     if (!problem.empty()) {
         ShowMessage(problem, dlg);
         HWND edit = ::GetDlgItem(dlg, field == 0 ? Ids::kFirst : field == 1 ? Ids::kLast : Ids::kEvery);
@@ -143,31 +132,18 @@ void Compose(HWND dlg, DialogState& state) {
     ::EndDialog(dlg, state.built ? IDOK : IDCANCEL);
 }
 
-INT_PTR CALLBACK TrailProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
-    INT_PTR handled = FALSE;
-    Guarded([&] {
-        auto* state = reinterpret_cast<DialogState*>(::GetWindowLongPtrW(dlg, DWLP_USER));
-        switch (msg) {
-        case WM_INITDIALOG:
-            ::SetWindowLongPtrW(dlg, DWLP_USER, lp);
-            Initialise(dlg, *reinterpret_cast<DialogState*>(lp));
-            handled = TRUE;  // the focus goes to the first field
-            break;
-        case WM_COMMAND:
-            if (!state) break;
-            if (LOWORD(wp) == IDOK) {
-                if (!state->running) Compose(dlg, *state);
-                handled = TRUE;
-            } else if (LOWORD(wp) == IDCANCEL) {
-                if (state->running) state->cancelled = true;
-                else ::EndDialog(dlg, IDCANCEL);
-                handled = TRUE;
-            }
-            break;
-        default: break;
-        }
-    });
-    return handled;
+bool DialogState::Initialise(HWND dlg) {
+    mt::Initialise(dlg, *this);
+    return true;  // the focus goes to the first field
+}
+
+void DialogState::Ok(HWND dlg) {
+    if (!running) Compose(dlg, *this);
+}
+
+void DialogState::Cancel(HWND dlg) {
+    if (running) cancelled = true;
+    else ::EndDialog(dlg, IDCANCEL);
 }
 
 }  // namespace
@@ -210,8 +186,8 @@ bool RunTrailDialog(HWND owner, long length, long position,
     t.Add(PROGRESS_CLASSW, 0, Ids::kProgress, L"");
     t.Add(DialogClass::Button, BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, L"合成");
     t.Add(DialogClass::Button, BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, L"キャンセル");
-    DialogState state{length, position, &build};
-    t.Run(owner, &TrailProc, reinterpret_cast<LPARAM>(&state));
+    DialogState state(length, position, &build);
+    state.Run(t, owner);
     return state.built;
 }
 

@@ -2,7 +2,6 @@
 // the clip's frames without moving the video pane, built into the still image;
 // a trail of what moves also measures it into the table of positions.
 #include "app/form1.h"
-#include "base/errors.h"
 #include "base/messages.h"
 #include "still/motion.h"
 #include "still/still_image.h"
@@ -10,7 +9,6 @@
 #include "still/trail_dialog.h"
 #include "still/trail_marks.h"
 #include "video/clip_frames.h"
-#include "video/own_device.h"
 
 namespace mt {
 namespace {
@@ -28,7 +26,9 @@ struct Measured {
 
 // Runs for Ctrl+T and the copy arrow's menu.
 void TForm1::ComposeTrail() {
-    MediaPlayer1->RequireOpen();
+    // As 停止 does: play would draw through the decoder the trail reads from, and
+    // the frame it stops at is the one the dialog offers to start from.
+    MediaPlayer1->Stop();
     std::unique_ptr<ClipFrames> frames = ClipFrames::Of(*MediaPlayer1);
     if (!frames) {
         ShowMessage(L"この動画からは軌跡を合成できません");
@@ -36,11 +36,23 @@ void TForm1::ComposeTrail() {
     }
     const long length = MediaPlayer1->QueryLength(), position = MediaPlayer1->QueryPosition();
     const int width = Pane1Width, height = Pane1Height;
+    // A close asked for while the trail was built: the window closes once the dialog has gone.
+    closeAfterTrail_ = false;
+    const struct CloseAfter {
+        TForm1& form;
+        ~CloseAfter() {
+            if (form.closeAfterTrail_) ::PostMessageW(form.hwnd_, WM_CLOSE, 0, 0);
+        }
+    } closeAfter{*this};
     std::optional<Measured> measured;
     const bool built = RunTrailDialog(hwnd_, length, position, [&](const TrailRequest& request, TrailProgress& progress) {
+        buildingTrail_ = true;
+        const struct Built {
+            bool& building;
+            ~Built() { building = false; }
+        } building{buildingTrail_};
         TrailJob job(request, width, height, ReadStill(*Image1, width, height), [&](long frame, PixelPlane& into) {
-            if (!frames->Read(frame, width, height, into.px.data()))
-                throw EMCIDeviceError(OwnDeviceErrorText(kOwnDeviceFrameNotDecoded));
+            frames->Read(frame, width, height, into.px.data());
             return true;
         });
         const bool moving = request.method == TrailMethod::Moving;
@@ -49,9 +61,11 @@ void TForm1::ComposeTrail() {
             job.OnChosenFrame([&](long frame, const std::vector<std::uint8_t>& mask) {
                 tracker.Add(frame, frames->TimeSeconds(frame), MaskParts(mask, width, height));
             });
-        if (!progress.Continue(0, job.Total())) return false;
-        while (job.Step())
-            if (!progress.Continue(job.Done(), job.Total())) return false;
+        if (!progress.Continue(0, job.Total()) || closeAfterTrail_) return false;
+        while (job.Step()) {
+            if (TrailStepped) TrailStepped(job.Done(), job.Total());
+            if (!progress.Continue(job.Done(), job.Total()) || closeAfterTrail_) return false;
+        }
         if (moving && request.marks) {
             PixelPlane marked = job.Composer().Result();
             std::vector<std::uint8_t> changed = job.Composer().Changed();

@@ -1,7 +1,7 @@
 // The frames of the clip the media player has open, read one by one without
 // moving the player: the frames the program already decodes for its device
 // where it has them, else the clip opened again through the file reader that
-// serves it.
+// serves it. The frames live while this reads them, even once the device closes.
 #pragma once
 #include <windows.h>
 
@@ -22,17 +22,16 @@ public:
     ClipFrames& operator=(const ClipFrames&) = delete;
 
     // Frame n's pixels as the pane shows them at width x height (0x00RRGGBB, rows
-    // top-down). False when it cannot be decoded.
-    bool Read(long frame, int width, int height, std::uint32_t* px) { return frames_->ReadPixels(frame, width, height, px); }
+    // top-down). A frame that cannot be decoded raises the media device's error.
+    void Read(long frame, int width, int height, std::uint32_t* px);
     // Frame n's presentation time in seconds from the first frame's, from the
     // clip's own timestamps.
     double TimeSeconds(long frame) const { return (frames_->FrameTimeMs(frame) - frames_->FrameTimeMs(0)) / 1000.0; }
 
 private:
-    ClipFrames(FrameSource& shared, std::unique_ptr<FrameSource> opened);
-    std::unique_ptr<FrameSource> opened_;
-    FrameSource* frames_;
-    std::optional<FrameSource::Loan> loan_;
+    explicit ClipFrames(std::shared_ptr<FrameSource> frames);
+    std::shared_ptr<FrameSource> frames_;
+    std::optional<FrameSource::Loan> loan_;  // given back before the frames go
 };
 
 }  // namespace mt

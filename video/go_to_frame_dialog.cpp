@@ -1,24 +1,23 @@
 #include "video/go_to_frame_dialog.h"
 
 #include "base/dialog_template.h"
-#include "base/failure.h"
 #include "base/messages.h"
+#include "base/typed_number.h"
 
 namespace mt {
 namespace {
 
-struct GoToFrameState {
+struct GoToFrameState final : OwnDialog {
+    GoToFrameState(std::int32_t current, std::int32_t last) : current(current), last(last) {}
     std::int32_t current, last;
     std::optional<std::int32_t> chosen;
+
+    bool Initialise(HWND dlg) override;
+    void Ok(HWND dlg) override;
+    void Cancel(HWND dlg) override;
 };
 
 constexpr int kClientW = 200, kClientH = 82;
-
-std::wstring EditText(HWND edit) {
-    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(edit)) + 1, L'\0');
-    text.resize(static_cast<size_t>(::GetWindowTextW(edit, text.data(), static_cast<int>(text.size()))));
-    return text;
-}
 
 void SelectEdit(HWND dlg) {
     HWND edit = ::GetDlgItem(dlg, kGoToFrameEditId);
@@ -28,7 +27,7 @@ void SelectEdit(HWND dlg) {
 
 // Runs when 移動 is pressed (or Enter in the edit box).
 void Confirm(HWND dlg, GoToFrameState& state) {
-    state.chosen = FrameNumberOf(EditText(::GetDlgItem(dlg, kGoToFrameEditId)), state.last);
+    state.chosen = FrameNumberOf(ItemText(dlg, kGoToFrameEditId), state.last);
     if (state.chosen) {
         ::EndDialog(dlg, IDOK);
         return;
@@ -37,53 +36,32 @@ void Confirm(HWND dlg, GoToFrameState& state) {
     SelectEdit(dlg);
 }
 
-INT_PTR CALLBACK GoToFrameProc(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
-    INT_PTR result = FALSE;
-    Guarded([&] {
-        auto* state = reinterpret_cast<GoToFrameState*>(::GetWindowLongPtrW(dlg, DWLP_USER));
-        switch (msg) {
-        case WM_INITDIALOG:
-            ::SetWindowLongPtrW(dlg, DWLP_USER, lp);
-            state = reinterpret_cast<GoToFrameState*>(lp);
-            ::SetWindowTextW(dlg, L"フレームへ移動");
-            UseFormFont(dlg);
-            PlaceItem(dlg, kGoToFrameLabelId, 12, 16, 44, 14);
-            PlaceItem(dlg, kGoToFrameEditId, 60, 12, 128, 21);
-            PlaceItem(dlg, IDOK, 32, 46, 75, 25);
-            PlaceItem(dlg, IDCANCEL, 113, 46, 75, 25);
-            SizeAndCentre(dlg, kClientW, kClientH);
-            ::SetDlgItemTextW(dlg, kGoToFrameEditId, std::to_wstring(state->current).c_str());
-            SelectEdit(dlg);
-            break;  // FALSE: the focus is set
-        case WM_COMMAND:
-            if (LOWORD(wp) == IDOK) {
-                Confirm(dlg, *state);
-                result = TRUE;
-            } else if (LOWORD(wp) == IDCANCEL) {
-                state->chosen.reset();
-                ::EndDialog(dlg, IDCANCEL);
-                result = TRUE;
-            }
-            break;
-        }
-    });
-    return result;
+bool GoToFrameState::Initialise(HWND dlg) {
+    ::SetWindowTextW(dlg, L"フレームへ移動");
+    UseFormFont(dlg);
+    PlaceItem(dlg, kGoToFrameLabelId, 12, 16, 44, 14);
+    PlaceItem(dlg, kGoToFrameEditId, 60, 12, 128, 21);
+    PlaceItem(dlg, IDOK, 32, 46, 75, 25);
+    PlaceItem(dlg, IDCANCEL, 113, 46, 75, 25);
+    SizeAndCentre(dlg, kClientW, kClientH);
+    ::SetDlgItemTextW(dlg, kGoToFrameEditId, std::to_wstring(current).c_str());
+    SelectEdit(dlg);
+    return false;  // the focus is set
+}
+
+void GoToFrameState::Ok(HWND dlg) { Confirm(dlg, *this); }
+
+void GoToFrameState::Cancel(HWND dlg) {
+    chosen.reset();
+    ::EndDialog(dlg, IDCANCEL);
 }
 
 }  // namespace
 
 std::optional<std::int32_t> FrameNumberOf(const std::wstring& text, std::int32_t last) {
-    size_t begin = text.find_first_not_of(L" \t\u3000"), end = text.find_last_not_of(L" \t\u3000");
-    if (begin == std::wstring::npos) return std::nullopt;
-    std::int64_t n = 0;
-    for (size_t i = begin; i <= end; ++i) {
-        wchar_t c = text[i];
-        if (c >= L'０' && c <= L'９') c = static_cast<wchar_t>(L'0' + (c - L'０'));
-        if (c < L'0' || c > L'9') return std::nullopt;
-        n = n * 10 + (c - L'0');
-        if (n > last) return std::nullopt;
-    }
-    return static_cast<std::int32_t>(n);
+    const std::optional<long> n = ParseTypedWhole(text);
+    if (!n || *n > last) return std::nullopt;
+    return static_cast<std::int32_t>(*n);
 }
 
 std::optional<std::int32_t> AskFrameNumber(HWND owner, std::int32_t current, std::int32_t last) {
@@ -93,8 +71,8 @@ std::optional<std::int32_t> AskFrameNumber(HWND owner, std::int32_t current, std
     t.Add(DialogClass::Edit, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, kGoToFrameEditId, L"");
     t.Add(DialogClass::Button, BS_DEFPUSHBUTTON | WS_TABSTOP, IDOK, L"移動");
     t.Add(DialogClass::Button, BS_PUSHBUTTON | WS_TABSTOP, IDCANCEL, L"キャンセル");
-    GoToFrameState state{current, last, std::nullopt};
-    t.Run(owner, &GoToFrameProc, reinterpret_cast<LPARAM>(&state));
+    GoToFrameState state(current, last);
+    state.Run(t, owner);
     return state.chosen;
 }
 

@@ -17,6 +17,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/bitmap.h"
 #include "base/com_ptr.h"
 #include "base/handles.h"
 #include "base/text.h"
@@ -322,13 +323,7 @@ public:
         const Picture* picture = cache_.Find(frame);
         if (!picture) picture = Decode(frame);
         if (!picture) return false;
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = picture->width;
-        info.bmiHeader.biHeight = -picture->height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+        const BITMAPINFO info = TopDownDib32(picture->width, picture->height);
         SavedDCState saved(dc);
         ::SetStretchBltMode(dc, COLORONCOLOR);
         return ::StretchDIBits(dc, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, 0, 0,
@@ -350,7 +345,7 @@ public:
             picture = &decoded;
         }
         if (picture->width != width || picture->height != height) return false;
-        for (std::size_t i = 0; i < picture->px.size(); ++i) px[i] = picture->px[i] & 0x00FFFFFFu;
+        CopyRgbPixels(picture->px.data(), picture->px.size(), px);
         return true;
     }
 

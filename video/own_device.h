@@ -37,8 +37,9 @@ public:
     bool Paint(HDC dc);
 
     long Position() const noexcept { return position_; }
-    // The clip's frames, for reading a range of them without moving the device.
-    FrameSource& Frames() noexcept { return *frames_; }
+    // The clip's frames, for reading a range of them without moving the device;
+    // a reader that holds them keeps them past the device's close.
+    const std::shared_ptr<FrameSource>& Frames() const noexcept { return frames_; }
     bool Playing() const noexcept { return playing_; }
 
 private:
@@ -65,7 +66,7 @@ private:
     LRESULT WindowMessage(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) override;
 
     MCIDEVICEID id_;
-    std::unique_ptr<FrameSource> frames_;
+    std::shared_ptr<FrameSource> frames_;
     long length_;
     long position_ = 0;
     HWND display_ = nullptr;

@@ -113,9 +113,9 @@ bool RoutingMci::PaintStoppedFrame(MCIDEVICEID device, HDC dc) {
     return true;
 }
 
-FrameSource* RoutingMci::FramesOf(MCIDEVICEID device) {
-    if (auto own = own_.find(device); own != own_.end()) return &own->second->Frames();
-    if (auto stepped = stepped_.find(device); stepped != stepped_.end()) return stepped->second.frames.get();
+std::shared_ptr<FrameSource> RoutingMci::FramesOf(MCIDEVICEID device) {
+    if (auto own = own_.find(device); own != own_.end()) return own->second->Frames();
+    if (auto stepped = stepped_.find(device); stepped != stepped_.end()) return stepped->second.frames;
     return nullptr;
 }
 

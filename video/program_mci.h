@@ -69,7 +69,7 @@ public:
     bool IsOwnDevice(MCIDEVICEID device) const { return own_.count(device) != 0; }
     // The frames this entry draws for a device: ours, or those of a system device
     // that does not draw the frame it moves to; nullptr for any other.
-    FrameSource* FramesOf(MCIDEVICEID device);
+    std::shared_ptr<FrameSource> FramesOf(MCIDEVICEID device);
     // Devices of ours open, and system devices whose frames are drawn here.
     size_t OwnDevicesOpen() const noexcept { return own_.size(); }
     size_t SteppedFramesOpen() const noexcept { return stepped_.size(); }
@@ -77,7 +77,7 @@ public:
 private:
     // The frames of a system device that does not draw the frame it moves to.
     struct SteppedFrames {
-        std::unique_ptr<FrameSource> frames;
+        std::shared_ptr<FrameSource> frames;
         HWND window = nullptr;
         RECT destination{};
     };

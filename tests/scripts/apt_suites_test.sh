@@ -79,17 +79,35 @@ fake_apt_get() {
   printf "'http://deb.example/debian-security/pool/updates/main/o/openssl/libssl3_3.0.22-1~deb12u2_amd64.deb' libssl3_3.0.22-1~deb12u2_amd64.deb 2045 SHA256:00\n"
 }
 fake_fetch() {  # builds the package the pool would serve, for the version in $pool_version
+  printf '%s\n' "${2%/*}" >>"$t/fetched-into"
   mkdir -p "$t/pkg/DEBIAN"
   printf 'Package: libssl3\nVersion: %s\nArchitecture: i386\nMaintainer: x <x@example.org>\nDescription: x\n' \
     "$pool_version" >"$t/pkg/DEBIAN/control"
   [[ $1 == */libssl3_3.0.22-1~deb12u2_i386.deb ]] && dpkg-deb -b "$t/pkg" "$2" >/dev/null
 }
-MOVETRAIL_APT_GET=fake_apt_get MOVETRAIL_FETCH=fake_fetch pool_version=3.0.22-1~deb12u2
+fake_chown() { printf '%s\n' "$*" >>"$t/chowned"; }
+MOVETRAIL_APT_GET=fake_apt_get MOVETRAIL_FETCH=fake_fetch MOVETRAIL_CHOWN=fake_chown pool_version=3.0.22-1~deb12u2
 check "the twin is fetched from the amd64 build's pool path" "$t/libssl3_3.0.22-1~deb12u2_i386.deb" \
   "$(movetrail_fetch_twin libssl3 3.0.22-1~deb12u2 "$t")"
+# apt's own user may write the downloads folder and nothing else: the folder
+# with the preferences and the copy that is installed stays the caller's.
+check "the download goes to a folder of its own" "$t/downloads" "$(cat "$t/fetched-into")"
+if id -u _apt >/dev/null 2>&1; then
+  check "apt's user is given the downloads folder only" "_apt $t/downloads" "$(cat "$t/chowned")"
+fi
+check "nothing is left where apt's user writes" "" "$(ls -A "$t/downloads")"
 pool_version=3.0.21-1
 movetrail_fetch_twin libssl3 3.0.22-1~deb12u2 "$t" >/dev/null 2>&1
 check "a file of another version is refused" "1" "$?"
+
+# The set-up's one line says which suites are set aside, and that the i386 twins
+# come from the pool without a signed index.
+check "the line for a suite set aside" \
+  "install-deps: the mirror did not serve every index of bookworm-security; installing from the other suites only" \
+  "$(movetrail_set_aside_note bookworm-security "" "")"
+check "the line for twins fetched from the pool" \
+  "install-deps: the mirror did not serve every index of bookworm-security; installing from the other suites only, but for the sources of openssl, whose i386 packages (libcrypto-extra libssl3) are fetched from the archive's pool at the version their amd64 side has, without a signed index (checked for name, version and architecture)" \
+  "$(movetrail_set_aside_note bookworm-security openssl $'libcrypto-extra 3.0.22-1~deb12u2\nlibssl3 3.0.22-1~deb12u2')"
 
 [ "$failures" -eq 0 ] && echo "apt suites: all passed"
 exit $((failures > 0))

@@ -31,13 +31,14 @@ bool InSquare(long frame, int x, int y) {
 // speck of 2 x 2 in frame `speckFrame`.
 struct Clip {
     std::uint32_t colour = 0xF02020;
+    std::uint32_t colourStep = 0;  // added to the square's colour a frame
     long speckFrame = -1;
     std::map<long, int> reads;  // how often each frame was read
     bool Read(long frame, PixelPlane& into) {
         ++reads[frame];
         for (int y = 0; y < kH; ++y)
             for (int x = 0; x < kW; ++x) {
-                std::uint32_t p = InSquare(frame, x, y) ? colour : Ground(x, y);
+                std::uint32_t p = InSquare(frame, x, y) ? colour + colourStep * std::uint32_t(frame) : Ground(x, y);
                 if (frame == speckFrame && x >= 60 && x < 62 && y >= 2 && y < 4) p = 0xFFFFFF;
                 into.px[std::size_t(y) * kW + std::size_t(x)] = p;
             }
@@ -49,8 +50,12 @@ PixelPlane Build(Clip& clip, const TrailRequest& request, std::optional<PixelPla
                  std::size_t keptBytes = TrailJob::kKeptBytes) {
     TrailJob job(request, kW, kH, std::move(still), [&](long n, PixelPlane& p) { return clip.Read(n, p); },
                  keptBytes);
-    int steps = 0;
-    while (job.Step()) ++steps;
+    int steps = 0, done = job.Done();
+    while (job.Step()) {
+        ++steps;
+        EXPECT_GT(job.Done(), done) << "a step that the progress does not show";
+        done = job.Done();
+    }
     EXPECT_EQ(job.Done(), job.Total());
     EXPECT_GE(steps, job.Total());
     return job.Composer().Result();
@@ -99,6 +104,20 @@ TEST(Trail, ALongerRangeThanFitsInMemoryIsReadTwiceWithTheSameResult) {
     EXPECT_EQ(clip.reads[4], 2);
 }
 
+TEST(Trail, TenMinutesOrMoreOfEveryFrameAtThePanesSizeArePlannedInTwoPasses) {
+    // 18,642 x 320 x 240 x 3 bytes wraps around in 32 bits to 146 KB.
+    for (long frames : {18642L, 20000L}) {
+        TrailJob job({0, frames - 1, 1, TrailMethod::Moving}, 320, 240, std::nullopt, [](long n, PixelPlane&) -> bool {
+            ADD_FAILURE() << "frame " << n << " read while planning";
+            return false;
+        });
+        EXPECT_FALSE(job.OnePass()) << frames;
+        EXPECT_EQ(job.Total(), static_cast<int>(kBackgroundFrames) + 1 + frames) << frames;
+    }
+    TrailJob fits({0, 299, 1, TrailMethod::Moving}, 320, 180, std::nullopt, [](long, PixelPlane&) { return false; });
+    EXPECT_TRUE(fits.OnePass());
+}
+
 TEST(Trail, ADarkObjectOnABrightGroundComesOutWithMovingAndDarkest) {
     Clip clip;
     clip.colour = 0x101010;
@@ -141,6 +160,44 @@ TEST(Trail, SpecksSmallerThanTheSizeAreDroppedAndAPartOfThatSizeIsKept) {
     frame.px[std::size_t(30) * kW + 10] = ground.px[std::size_t(30) * kW + 10];
     const auto smaller = MovingMask(frame, ground);
     EXPECT_EQ(std::count(smaller.begin(), smaller.end(), 1), 0);
+    // A part joined only at corners, on a diagonal, is one part too.
+    frame = ground;
+    for (int i = 0; i < kSpeckPixels; ++i) frame.px[std::size_t(4 + i) * kW + std::size_t(20 + i)] = 0xFFFFFF;
+    const auto diagonal = MovingMask(frame, ground);
+    EXPECT_EQ(std::count(diagonal.begin(), diagonal.end(), 1), kSpeckPixels) << "a diagonal part";
+    frame.px[std::size_t(4) * kW + 20] = ground.px[std::size_t(4) * kW + 20];
+    const auto shorter = MovingMask(frame, ground);
+    EXPECT_EQ(std::count(shorter.begin(), shorter.end(), 1), 0) << "a diagonal speck";
+}
+
+TEST(Trail, APixelMoreThan32AwayFromTheGroundInOneChannelMovesAndOneExactly32AwayDoesNot) {
+    PixelPlane ground(kW, kH);
+    for (std::size_t i = 0; i < ground.px.size(); ++i) ground.px[i] = Ground(int(i) % kW, int(i) / kW);
+    // A 4 x 4 block (more than a speck) raised by `by` in the channel at `shift`.
+    auto moved = [&](int shift, int by) {
+        PixelPlane frame = ground;
+        for (int y = 10; y < 14; ++y)
+            for (int x = 10; x < 14; ++x) frame.px[std::size_t(y) * kW + std::size_t(x)] += std::uint32_t(by) << shift;
+        const auto mask = MovingMask(frame, ground);
+        return std::count(mask.begin(), mask.end(), 1);
+    };
+    for (int shift : {0, 8, 16}) {
+        EXPECT_EQ(moved(shift, 32), 0) << "32 in the channel at bit " << shift;
+        for (int by : {33, 48, 64}) EXPECT_EQ(moved(shift, by), 16) << by << " in the channel at bit " << shift;
+    }
+}
+
+TEST(Trail, WhereTwoPositionsOverlapTheLaterFrameIsOnTop) {
+    Clip clip;
+    clip.colourStep = 0x000010;  // each frame's square a bluer red: 3 pixels a frame, 6 wide, so they overlap
+    const PixelPlane out = Build(clip, {0, 4, 1, TrailMethod::Moving});
+    for (int y = 0; y < kH; ++y)
+        for (int x = 0; x < kW; ++x) {
+            std::uint32_t expected = Ground(x, y);
+            for (long f = 0; f <= 4; ++f)
+                if (InSquare(f, x, y)) expected = clip.colour + clip.colourStep * std::uint32_t(f);
+            ASSERT_EQ(out.px[std::size_t(y) * kW + std::size_t(x)], expected) << "at " << x << "," << y;
+        }
 }
 
 TEST(Trail, TheDialogsValuesOutsideTheClipOrOutOfOrderAreRefusedWithTheFieldToPutRight) {
@@ -157,7 +214,8 @@ TEST(Trail, TheDialogsValuesOutsideTheClipOrOutOfOrderAreRefusedWithTheFieldToPu
         int field;
     } bad[] = {{L"abc", L"70", L"10", 0}, {L"-1", L"70", L"10", 0}, {L"", L"70", L"10", 0},
                {L"10", L"90", L"10", 1}, {L"10", L"9", L"10", 1},   {L"10", L"70", L"0", 2},
-               {L"10", L"70", L"x", 2},  {L"1e3", L"70", L"1", 0},  {L"99999999999", L"70", L"1", 0}};
+               {L"10", L"70", L"x", 2},  {L"1e3", L"70", L"1", 0},  {L"99999999999", L"70", L"1", 0},
+               {L"1 0", L"70", L"10", 0}, {L"10", L"7 0", L"10", 1}, {L"10", L"70", L"1 0", 2}};
     for (const auto& b : bad) {
         field = -1;
         EXPECT_NE(CheckTrailValues(b.first, b.last, b.every, 90, r, field), L"") << b.first << " " << b.last;

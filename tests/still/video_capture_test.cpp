@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <memory>
+#include <optional>
 #include <set>
 
 #include "base/format.h"
@@ -273,6 +275,32 @@ DialogScript TrailValues(std::wstring first, std::wstring last, std::wstring eve
     };
 }
 
+// The trail dialog given the range and 合成 pressed; the driver then waits,
+// bounded, until the dialog has gone, however long the build takes (it would
+// press キャンセル after a few seconds).
+DialogScript Building(std::wstring first, std::wstring last, std::wstring every) {
+    return [=](HWND dialog) {
+        TrailValues(first, last, every)(dialog);
+        for (int i = 0; i < 12000 && ::IsWindow(dialog); ++i) ::Sleep(10);
+    };
+}
+
+// What the trail dialog's fields hold, read before the script runs.
+struct TrailFields {
+    std::wstring first, last, every;
+};
+DialogScript ReadingFields(std::shared_ptr<TrailFields> fields, DialogScript then) {
+    return [=](HWND dialog) {
+        auto read = [&](int id) {
+            wchar_t text[32] = {};
+            ::GetDlgItemTextW(dialog, id, text, 32);
+            return std::wstring(text);
+        };
+        *fields = {read(TrailDialogIds::kFirst), read(TrailDialogIds::kLast), read(TrailDialogIds::kEvery)};
+        then(dialog);
+    };
+}
+
 class TrailCapture : public VideoCapture, public ::testing::WithParamInterface<bool> {
 protected:
     // Opens the clip (the system's AVI device, or an MP4 on the program's own),
@@ -288,6 +316,28 @@ protected:
         before_ = ReadBitmap(form->Image1->Picture->Handle());
         ::SetFocus(form->Button8->Handle());
     }
+    // What the pane shows once repainted.
+    Pixels Repainted() {
+        ::RedrawWindow(Panel1(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        Pump();
+        return ReadWindow(Panel1());
+    }
+    // From the next step of a trail's build on, `at(done, total)` runs after
+    // each step; the steps seen are kept.
+    void OnTrailStep(std::function<void(int, int)> at) {
+        form->TrailStepped = [this, at](int done, int total) {
+            stepsSeen_.push_back(done);
+            at(done, total);
+        };
+    }
+    // Presses the trail dialog's キャンセル, as the user does, from the program's thread.
+    static void PressCancel() {
+        HWND dialog = ::FindWindowW(L"#32770", L"軌跡の合成");
+        ASSERT_TRUE(dialog);
+        ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDCANCEL)));
+    }
+    std::vector<int> stepsSeen_;
     std::string path_;
     Pixels before_;
     static constexpr MarkerClip kTrailMp4{"marker-textured.mp4", 320, 240, 320, 240, 4, kTrailTop, kTrailSize, kTrailSize};
@@ -296,13 +346,18 @@ protected:
 TEST_P(TrailCapture, CtrlTLaysTheSquareOfEachChosenFrameOverTheStillImageAndCtrlZTakesItBack) {
     const bool own = GetParam();
     OpenAtFrameZero(own);
-    const long position = form->MediaPlayer1->QueryPosition();
+    const Pixels pane = Repainted();
+    auto fields = std::make_shared<TrailFields>();
     {
-        DialogDriver driver(DialogMatch(L"軌跡の合成"), TrailValues(L"10", L"70", L"10"));
+        DialogDriver driver(DialogMatch(L"軌跡の合成"), ReadingFields(fields, Building(L"10", L"70", L"10")));
         PressKeys({VK_CONTROL, 'T'});
         ASSERT_TRUE(driver.Wait()) << "no trail dialog";
     }
-    EXPECT_EQ(form->MediaPlayer1->QueryPosition(), position) << "the pane stays at its frame";
+    // Offered at frame 0 of 90: all of it, every 8th (12 frames).
+    EXPECT_EQ(fields->first, L"0");
+    EXPECT_EQ(fields->last, L"89");
+    EXPECT_EQ(fields->every, L"8");
+    EXPECT_EQ(Repainted().px, pane.px) << "the pane stays at its frame";
     const std::string saved = folder.Path() + "\\trail.bmp";
     SavePicture(*form->Image1, saved);
     const Pixels trail = ReadBitmap(ReadPictureFile(saved, ".BMP")->Handle());
@@ -312,6 +367,12 @@ TEST_P(TrailCapture, CtrlTLaysTheSquareOfEachChosenFrameOverTheStillImageAndCtrl
     for (int k = 0; k < 7; ++k) {
         const int left = 40 + 40 * k;
         EXPECT_TRUE(Near(trail.At(left + 12, 112), square, tolerance)) << "the square of frame " << 10 + 10 * k;
+        // Its edges: a square from another frame sits 4 pixels off.
+        for (int x : {left + 1, left + kTrailSize - 2})
+            for (int y : {kTrailTop + 1, kTrailTop + 12, kTrailTop + kTrailSize - 2})
+                EXPECT_TRUE(Near(trail.At(x, y), square, tolerance)) << "frame " << 10 + 10 * k << " at " << x << "," << y;
+        for (int x : {left - 2, left + kTrailSize + 1})
+            EXPECT_FALSE(Near(trail.At(x, 112), square, tolerance)) << "frame " << 10 + 10 * k << " at " << x;
         // The ground between the squares, and above them, is the still image as it was.
         EXPECT_EQ(trail.At(left + 32, 112), before_.At(left + 32, 112)) << "between " << k << " and " << k + 1;
         EXPECT_EQ(trail.At(left + 12, 40), before_.At(left + 12, 40));
@@ -347,14 +408,76 @@ TEST_P(TrailCapture, BadValuesAndCancelLeaveTheStillImageAsItWas) {
     EXPECT_TRUE(message.Wait());
     EXPECT_TRUE(message.view.Shows(L"開始フレームには 0 から 89 までの数を入れてください")) << Describe(message.view.dialog);
     EXPECT_EQ(shownAfter, L"90");
-    // キャンセル while the trail is being built.
-    DialogDriver building(DialogMatch(L"軌跡の合成"), [](HWND d) {
-        TrailValues(L"0", L"89", L"1")(d);
-        for (int i = 0; i < 600 && !::IsWindowVisible(::GetDlgItem(d, TrailDialogIds::kProgress)); ++i) ::Sleep(5);
-        Pressing(IDCANCEL)(d);
-    });
+    // キャンセル while the trail is being built: while the frames are read (after
+    // the 3rd), and once they are being laid in (before the last).
+    for (const bool reading : {true, false}) {
+        stepsSeen_.clear();
+        int cancelledAt = -1;
+        OnTrailStep([&](int done, int total) {
+            if (cancelledAt < 0 && done == (reading ? 3 : total - 1)) {
+                cancelledAt = done;
+                PressCancel();
+            }
+        });
+        DialogDriver building(DialogMatch(L"軌跡の合成"), Building(L"0", L"89", L"1"));
+        PressKeys({VK_CONTROL, 'T'});
+        ASSERT_TRUE(building.Wait());
+        ASSERT_GT(cancelledAt, 0) << "the build never reached the step " << (reading ? "reading" : "laying in") << ": "
+                                  << stepsSeen_.size() << " steps, " << building.strays << " other windows";
+        EXPECT_EQ(stepsSeen_.back(), cancelledAt) << "the build went on after キャンセル";
+        EXPECT_EQ(ReadBitmap(form->Image1->Picture->Handle()).px, before_.px) << (reading ? "reading" : "laying in");
+        EXPECT_EQ(form->StillHistory.UndoCount(), steps);
+    }
+}
+
+TEST_P(TrailCapture, CtrlTWhileTheClipPlaysStopsItAndOffersTheFrameItStoppedAt) {
+    OpenAtFrameZero(GetParam());
+    form->Button1Click();
+    ASSERT_TRUE(PumpUntil([&] { return form->MediaPlayer1->QueryPosition() > 0; }, 20000)) << "the clip does not play";
+    auto fields = std::make_shared<TrailFields>();
+    DialogDriver driver(DialogMatch(L"軌跡の合成"), ReadingFields(fields, Pressing(IDCANCEL)));
     PressKeys({VK_CONTROL, 'T'});
-    ASSERT_TRUE(building.Wait());
+    ASSERT_TRUE(driver.Wait()) << "no trail dialog";
+    EXPECT_EQ(form->MediaPlayer1->QueryMode(), mpStopped);
+    const long stoppedAt = form->MediaPlayer1->QueryPosition();
+    EXPECT_EQ(fields->first, std::to_wstring(stoppedAt));
+    EXPECT_TRUE(PumpUntil([&] { return Label(*form->Label4).starts_with(Format(L"%.5d", {static_cast<long long>(stoppedAt)})); }))
+        << "the counter shows " << Label(*form->Label4);
+}
+
+TEST_P(TrailCapture, AWindowClosedDuringABuildEndsItAsACancelWouldAndTheProgramEndsWithExitCode0) {
+    OpenAtFrameZero(GetParam());
+    const std::size_t steps = form->StillHistory.UndoCount();
+    const HWND main = form->Handle();
+    int closedAt = -1;
+    OnTrailStep([&](int done, int total) {
+        // While the frames are laid in, as a logoff or a task manager would.
+        if (closedAt < 0 && done == total - 3) {
+            closedAt = done;
+            ::PostMessageW(main, WM_CLOSE, 0, 0);
+        }
+    });
+    DialogDriver building(DialogMatch(L"軌跡の合成"), Building(L"0", L"89", L"1"));
+    form->ComposeTrail();  // what Ctrl+T runs
+    ASSERT_GT(closedAt, 0) << "the build never reached the step";
+    EXPECT_TRUE(::IsWindow(main)) << "the window was destroyed under the build";
+    // The program's own loop until it ends.
+    std::optional<WPARAM> exitCode;
+    for (const DWORD start = ::GetTickCount(); !exitCode && ::GetTickCount() - start < 30000;) {
+        MSG m;
+        if (!::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+            continue;
+        }
+        if (m.message == WM_QUIT) exitCode = m.wParam;
+        ::TranslateMessage(&m);
+        ::DispatchMessageW(&m);
+    }
+    EXPECT_TRUE(building.Wait());
+    EXPECT_EQ(stepsSeen_.back(), closedAt) << "the build went on after the close";
+    EXPECT_FALSE(::IsWindow(main)) << "the window closes";
+    ASSERT_TRUE(exitCode.has_value()) << "the program's loop does not end";
+    EXPECT_EQ(*exitCode, 0u);
     EXPECT_EQ(ReadBitmap(form->Image1->Picture->Handle()).px, before_.px);
     EXPECT_EQ(form->StillHistory.UndoCount(), steps);
 }
