@@ -56,7 +56,10 @@ std::wstring Rate(const std::optional<double>& value, int positionDecimals, wcha
     int decimals = positionDecimals;
     if (*value != 0 && std::isfinite(*value))
         decimals = std::max(decimals, 2 - static_cast<int>(std::floor(std::log10(std::fabs(*value)))));
-    return Number(*value, std::clamp(decimals, 0, positionDecimals + 3), separator);
+    decimals = std::clamp(decimals, 0, positionDecimals + 3);
+    // What rounds to nothing there is shown as a plain zero.
+    if (std::fabs(*value) < 0.5 * std::pow(10.0, -decimals)) decimals = positionDecimals;
+    return Number(*value, decimals, separator);
 }
 
 }  // namespace

@@ -21,8 +21,8 @@ namespace mt {
 namespace {
 
 using Ids = PositionTableIds;
-constexpr int kColumnWidths[] = {56, 68, 72, 72, 84, 84, 92, 92, 68};
-constexpr int kMargin = 10, kListH = 260, kRowH = 28;
+constexpr int kColumnWidths[] = {60, 62, 62, 62, 74, 74, 82, 82, 62};
+constexpr int kMargin = 10, kListH = 200, kRowH = 28;
 
 int ListWidth() {
     int w = 4 + ::GetSystemMetrics(SM_CXVSCROLL);
@@ -80,18 +80,19 @@ bool TPositionTable::Initialise(HWND dlg) {
     PlaceItem(dlg, Ids::kCopy, clientW - kMargin - 3 * buttonW - 16, y, buttonW, buttonH);
     PlaceItem(dlg, Ids::kSave, clientW - kMargin - 2 * buttonW - 8, y, buttonW, buttonH);
     PlaceItem(dlg, Ids::kScale, clientW - kMargin - buttonW, y, buttonW, buttonH);
-    // Beside the main window where the screen has room, else below it, else over
-    // it; made without taking the keyboard from the main window.
-    RECT frame{0, 0, clientW, y + buttonH + kMargin}, owner{};
+    // Right of the main window where the screen has room, else below it (kept on
+    // the screen); made without taking the keyboard from the main window.
+    RECT frame{0, 0, clientW, y + buttonH + kMargin}, owner{}, work{0, 0, ::GetSystemMetrics(SM_CXSCREEN),
+                                                                   ::GetSystemMetrics(SM_CYSCREEN)};
     ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongW(dlg, GWL_STYLE)), FALSE,
                          static_cast<DWORD>(::GetWindowLongW(dlg, GWL_EXSTYLE)));
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     const int w = frame.right - frame.left, h = frame.bottom - frame.top;
     ::GetWindowRect(owner_, &owner);
-    const int screenW = ::GetSystemMetrics(SM_CXSCREEN), screenH = ::GetSystemMetrics(SM_CYSCREEN);
     int x = owner.right, top = owner.top;
-    if (x + w > screenW) {
-        x = std::max(0, static_cast<int>(owner.left));
-        top = owner.bottom + h <= screenH ? static_cast<int>(owner.bottom) : std::max(0, static_cast<int>(owner.top));
+    if (x + w > work.right) {
+        x = std::clamp(static_cast<int>(owner.left), static_cast<int>(work.left), std::max<int>(work.left, work.right - w));
+        top = std::clamp(static_cast<int>(owner.bottom), static_cast<int>(work.top), std::max<int>(work.top, work.bottom - h));
     }
     ::SetWindowPos(dlg, nullptr, x, top, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
 
