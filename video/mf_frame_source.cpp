@@ -12,8 +12,6 @@
 #include <chrono>
 #include <cstring>
 #include <limits>
-#include <list>
-#include <map>
 #include <optional>
 #include <vector>
 
@@ -21,6 +19,7 @@
 #include "base/handles.h"
 #include "base/text.h"
 #include "video/clip_header.h"
+#include "video/fitted_frames.h"
 #include "video/frame_pixels.h"
 #include "video/frame_seeker.h"
 #include "video/frame_source.h"
@@ -262,41 +261,12 @@ private:
     PixelLayout layout_;
 };
 
-// The fitted pictures of the frames shown last, up to a memory bound.
-class FittedFrames {
-public:
-    explicit FittedFrames(std::size_t maxBytes) : maxBytes_(maxBytes) {}
-    const Picture* Find(long frame) {
-        auto it = frames_.find(frame);
-        if (it == frames_.end()) return nullptr;
-        order_.splice(order_.end(), order_, it->second.second);
-        return &it->second.first;
-    }
-    bool Holds(long frame) const { return frames_.count(frame) != 0; }
-    const Picture& Add(long frame, Picture picture) {
-        const std::size_t bytes = picture.px.size() * sizeof(std::uint32_t);
-        while (!order_.empty() && bytes_ + bytes > maxBytes_) {
-            auto old = frames_.find(order_.front());
-            bytes_ -= old->second.first.px.size() * sizeof(std::uint32_t);
-            frames_.erase(old);
-            order_.pop_front();
-        }
-        bytes_ += bytes;
-        order_.push_back(frame);
-        auto& entry = frames_[frame];
-        entry = {std::move(picture), std::prev(order_.end())};
-        return entry.first;
-    }
-private:
-    std::size_t maxBytes_, bytes_ = 0;
-    std::list<long> order_;  // least recently shown first
-    std::map<long, std::pair<Picture, std::list<long>::iterator>> frames_;
-};
-
 class MfFrameSource final : public FrameSource {
 public:
     MfFrameSource(std::unique_ptr<MfReader> reader, bool seeksExact, std::vector<std::int64_t> frameTimes)
-        : reader_(std::move(reader)), seeker_(*reader_, seeksExact, std::move(frameTimes)), cache_(64u << 20) {
+        : reader_(std::move(reader)), seeker_(*reader_, seeksExact, std::move(frameTimes)),
+          cache_(seeker_, [this](Picture& out) { return reader_->Picture(fitted_.width, fitted_.height, out); },
+                 64u << 20) {
         const PictureSize display = reader_->DisplaySize();
         fitted_ = FitWithin(display.width, display.height);
     }
@@ -318,9 +288,7 @@ public:
     }
     bool Draw(HDC dc, const RECT& dest, long frame) override {
         if (!Usable() || dest.right <= dest.left || dest.bottom <= dest.top) return false;
-        frame = std::clamp(frame, 0L, Length() - 1);
-        const Picture* picture = cache_.Find(frame);
-        if (!picture) picture = Decode(frame);
+        const Picture* picture = cache_.Show(std::clamp(frame, 0L, Length() - 1));
         if (!picture) return false;
         BITMAPINFO info{};
         info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -355,14 +323,14 @@ public:
     }
 
     // The first frame not held of the kAhead after `frame`, read on from where the
-    // decoder is. The cache lets the frames shown longest ago go for it: kAhead
-    // frames, and as many shown last, are well within its bound.
+    // decoder is. The cache lets the frames farthest from the one shown go for it:
+    // kAhead frames after it, and as many before, are well within its bound.
     bool ReadAhead(long frame) override {
         if (!Usable() || failed_) return false;
         const long last = std::min(Length() - 1, std::max(0L, frame) + kAhead);
         for (long next = std::max(0L, frame + 1); next <= last; ++next) {
             if (cache_.Holds(next)) continue;
-            if (!Decode(next)) failed_ = true;
+            if (!cache_.Decode(next)) failed_ = true;
             return !failed_;
         }
         return false;
@@ -371,15 +339,9 @@ public:
 private:
     static constexpr long kAhead = 60;
 
-    const Picture* Decode(long frame) {
-        Picture fitted;
-        if (!seeker_.Reach(frame) || !reader_->Picture(fitted_.width, fitted_.height, fitted)) return nullptr;
-        return &cache_.Add(frame, std::move(fitted));
-    }
-
     std::unique_ptr<MfReader> reader_;
     FrameSeeker seeker_;
-    FittedFrames cache_;
+    FrameStore cache_;  // the frames shown, read ahead and passed on the way to them
     PictureSize fitted_;
     bool failed_ = false;  // a frame read ahead could not be decoded: no more reading ahead
 };

@@ -12,6 +12,7 @@
 #include "common/marker_clips.h"
 #include "common/media.h"
 #include "video/clip_header.h"
+#include "video/fitted_frames.h"
 #include "video/frame_pixels.h"
 #include "video/frame_seeker.h"
 #include "video/frame_source.h"
@@ -284,6 +285,64 @@ TEST(FrameSeeking, ClipsWithRepeatedTimeStampsAreReadFromTheStart) {
         ASSERT_TRUE(seeker.Reach(frame));
         EXPECT_EQ(decoder.current, frame);
     }
+}
+
+// A store over the fake decoder whose fitted pictures are 16x16 (1 KB), each
+// pixel the number of the frame the decoder fitted.
+struct FakeStore {
+    FakeStore(int frames, std::size_t maxBytes)
+        : decoder(frames, 30, 0, true), seeker(decoder, true, FakeDecoder::Every(FakeDecoder::kPeriod, frames)),
+          store(seeker,
+                [this](Picture& out) {
+                    out.width = out.height = 16;
+                    out.px.assign(256, static_cast<std::uint32_t>(decoder.current));
+                    return true;
+                },
+                maxBytes) {}
+    // The frame a shown picture was fitted from; -1 for none.
+    long Shown(long frame) {
+        const Picture* p = store.Show(frame);
+        return p ? static_cast<long>(p->px[0]) : -1;
+    }
+    FakeDecoder decoder;
+    FrameSeeker seeker;
+    FrameStore store;
+};
+
+TEST(FrameSeeking, FramesDecodedOnTheWayToASeekAreThenShownFromMemory) {
+    FakeStore clip(300, 64u << 10);
+    ASSERT_EQ(clip.Shown(75), 75);  // from the key frame at 60
+    EXPECT_EQ(clip.decoder.current, 75);
+    const int reads = clip.decoder.reads, seeks = clip.decoder.seeks;
+    for (long frame = 74; frame >= 60; --frame) EXPECT_EQ(clip.Shown(frame), frame);
+    EXPECT_EQ(clip.decoder.reads, reads);
+    EXPECT_EQ(clip.decoder.seeks, seeks);
+    // Read on ten frames at a time (as PageDown does), then back over them.
+    ASSERT_EQ(clip.Shown(85), 85);
+    ASSERT_EQ(clip.Shown(95), 95);
+    const int onward = clip.decoder.reads;
+    for (long frame = 94; frame >= 76; --frame) EXPECT_EQ(clip.Shown(frame), frame);
+    EXPECT_EQ(clip.decoder.reads, onward);
+}
+
+TEST(FrameSeeking, TheFramesKeptStayWithinTheirBoundAndNearestTheOneShown) {
+    // Room for 40 pictures of a 3000-frame clip, its key frames 30 apart.
+    const std::size_t bound = 40 * 1024;
+    FakeStore clip(3000, bound);
+    for (long frame : {2999L, 15L, 1234L, 1789L, 40L, 2500L, 1000L, 999L, 1029L, 2039L}) {
+        ASSERT_EQ(clip.Shown(frame), frame);
+        EXPECT_LE(clip.store.Kept().Bytes(), bound) << "at frame " << frame;
+        EXPECT_LE(clip.store.Kept().Count(), 40u);
+    }
+    // Shown 2039, reached from the key frame at 2010: the frames before it are kept,
+    // the farthest of the jumps before are gone.
+    EXPECT_EQ(clip.store.Kept().Count(), 40u);
+    for (long frame = 2010; frame <= 2039; ++frame) EXPECT_TRUE(clip.store.Holds(frame)) << frame;
+    for (long frame : {2999L, 15L, 40L}) EXPECT_FALSE(clip.store.Holds(frame)) << frame;
+    // Stepping back then reads nothing.
+    const int reads = clip.decoder.reads;
+    for (long frame = 2038; frame >= 2010; --frame) ASSERT_EQ(clip.Shown(frame), frame);
+    EXPECT_EQ(clip.decoder.reads, reads);
 }
 
 TEST(FittedPictures, ScaleDownNeverUpKeepingTheAspect) {
