@@ -23,6 +23,7 @@
 #include "video/frame_pixels.h"
 #include "video/frame_seeker.h"
 #include "video/frame_source.h"
+#include "video/tiny_clip.h"
 
 namespace mt {
 namespace {
@@ -397,5 +398,33 @@ std::unique_ptr<FrameSource> OpenMediaFoundationFrames(const std::string& ansiPa
 }
 
 OpenBreakdown LastMediaFoundationOpen() { return lastOpen; }
+
+bool PrepareMediaFoundation() {
+    const MediaFoundation& mf = MediaFoundation::Get();
+    if (!mf.Present()) return false;
+    // The tiny clip, named for this process.
+    wchar_t folder[MAX_PATH + 1] = {};
+    const DWORD length = ::GetTempPathW(MAX_PATH + 1, folder);
+    if (length == 0 || length > MAX_PATH) return false;
+    const std::wstring path =
+        std::wstring(folder) + L"movetrail-prepare-" + std::to_wstring(::GetCurrentProcessId()) + L".mp4";
+    const std::vector<std::uint8_t> clip = TinyH264Clip();
+    {
+        OwnedFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY,
+                                     nullptr));
+        DWORD written = 0;
+        if (!file.valid() || !::WriteFile(file.get(), clip.data(), static_cast<DWORD>(clip.size()), &written, nullptr) ||
+            written != clip.size())
+            return false;
+    }
+    // Read as a clip is read: the reader, its decoder and the first frame.
+    bool read = false;
+    {
+        MfReader reader(mf, path, ClipHeader{});
+        read = reader.Open() && reader.Read().has_value();
+    }
+    ::DeleteFileW(path.c_str());
+    return read;
+}
 
 }  // namespace mt

@@ -12,10 +12,12 @@
 #include "common/marker_clips.h"
 #include "common/media.h"
 #include "video/clip_header.h"
+#include "video/decoder_warm_up.h"
 #include "video/fitted_frames.h"
 #include "video/frame_pixels.h"
 #include "video/frame_seeker.h"
 #include "video/frame_source.h"
+#include "video/warm_up.h"
 
 namespace mt::test {
 namespace {
@@ -166,6 +168,37 @@ TEST(MediaFoundationFrames, AFileWithoutVideoOrNotAClipGivesNoSource) {
     EXPECT_FALSE(OpenMediaFoundationFrames(folder.Write("silence.wav", SilentWave(1500))));
     EXPECT_FALSE(OpenMediaFoundationFrames(folder.Write("notvideo.avi", std::string("not a clip at all"))));
     EXPECT_FALSE(OpenMediaFoundationFrames(folder.File("missing.mp4")));
+}
+
+TEST(MediaFoundationFrames, TheDecoderIsPreparedAtStartOnlyWhereMediaFoundationIsInstalled) {
+    std::vector<std::wstring> asked;
+    auto folderWith = [&](std::vector<std::wstring> files) {
+        return [&asked, files](const wchar_t* name) {
+            asked.push_back(name);
+            return std::find(files.begin(), files.end(), name) != files.end();
+        };
+    };
+    EXPECT_TRUE(PrepareDecoderAtStart(false, folderWith({L"mfplat.dll", L"mfreadwrite.dll"})));
+    EXPECT_FALSE(PrepareDecoderAtStart(false, folderWith({L"mfplat.dll"})));
+    EXPECT_FALSE(PrepareDecoderAtStart(false, folderWith({L"mfreadwrite.dll"})));
+    EXPECT_FALSE(PrepareDecoderAtStart(false, folderWith({})));
+    // A file named on the command line opens at once (or is a picture): not prepared.
+    asked.clear();
+    EXPECT_FALSE(PrepareDecoderAtStart(true, folderWith({L"mfplat.dll", L"mfreadwrite.dll"})));
+    EXPECT_TRUE(asked.empty());
+}
+
+TEST(MediaFoundationFrames, TheDecoderPreparedOnAWorkerThreadLeavesNothingBehind) {
+    char folder[MAX_PATH + 1] = {};
+    ASSERT_GT(::GetTempPathA(MAX_PATH + 1, folder), 0u);
+    const std::string clip = std::string(folder) + "movetrail-prepare-" + std::to_string(::GetCurrentProcessId()) + ".mp4";
+    {
+        auto warmUp = DecoderWarmUp::Start();
+        ASSERT_TRUE(warmUp);
+        ASSERT_TRUE(warmUp->Finish(60000));
+        EXPECT_TRUE(warmUp->Prepared());
+    }
+    EXPECT_FALSE(FileExists(clip));
 }
 
 // A decoder of a clip whose frames show at the given times (30 fps unless given),
