@@ -178,17 +178,15 @@ public:
         if (!sample_) return false;
         ComPtr<IMFMediaBuffer> buffer;
         if (FAILED(sample_->ConvertToContiguousBuffer(buffer.put()))) return false;
-        mt::Picture samples;
-        if (!UnpackWithPitch(buffer.get(), samples)) {
+        // Scaled first: the conversion is linear, and cheaper on the smaller picture.
+        if (!UnpackWithPitch(buffer.get(), width, height, out)) {
             BYTE* data = nullptr;
             DWORD length = 0;
             if (FAILED(buffer->Lock(&data, nullptr, &length))) return false;
-            const bool ok = UnpackPicture(data, length, layout_, samples);
+            const bool ok = UnpackScaled(data, length, layout_, width, height, out);
             buffer->Unlock();
             if (!ok) return false;
         }
-        // Scaled first: the conversion is linear, and cheaper on the smaller picture.
-        out = ScaleByAreaAveraging(samples, width, height);
         ApplyColourMatrix(layout_, out);
         return true;
     }
@@ -196,7 +194,7 @@ public:
 private:
     // Through the buffer's own row pitch, where it tells one (decoders on Windows pad
     // rows): false where it does not, or its rows run bottom-up.
-    bool UnpackWithPitch(IMFMediaBuffer* buffer, mt::Picture& out) {
+    bool UnpackWithPitch(IMFMediaBuffer* buffer, int width, int height, mt::Picture& out) {
         ComPtr<IMF2DBuffer> planes;
         if (FAILED(buffer->QueryInterface(IID_PPV_ARGS(planes.put())))) return false;
         BYTE* top = nullptr;
@@ -210,7 +208,7 @@ private:
             const bool twoPlanes = layout.kind == PixelLayout::Nv12 || layout.kind == PixelLayout::I420;
             const std::size_t rows = static_cast<std::size_t>(layout.planeHeight) +
                                      (twoPlanes ? (static_cast<std::size_t>(layout.planeHeight) + 1) / 2 : 0);
-            ok = UnpackPicture(top, static_cast<std::size_t>(pitch) * rows, layout, out);
+            ok = UnpackScaled(top, static_cast<std::size_t>(pitch) * rows, layout, width, height, out);
         }
         planes->Unlock2D();
         return ok;

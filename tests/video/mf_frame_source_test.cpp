@@ -387,6 +387,46 @@ TEST(FittedPictures, ScaleDownNeverUpKeepingTheAspect) {
     EXPECT_EQ(FitWithin(160, 120).height, 120);
 }
 
+TEST(FittedPictures, ScaledFromTheDecodersPlanesAsFromTheWholePicture) {
+    // NV12 and I420 buffers of random samples, cropped, padded, some bottom-up.
+    std::uint32_t seed = 7;
+    auto next = [&seed] { return seed = seed * 1664525u + 1013904223u, seed >> 8; };
+    int cases = 0;
+    for (auto kind : {PixelLayout::Nv12, PixelLayout::I420})
+        for (int trial = 0; trial < 60; ++trial) {
+            PixelLayout l;
+            l.kind = kind;
+            l.planeWidth = static_cast<int>(8 + next() % 120) & ~1;
+            l.planeHeight = static_cast<int>(8 + next() % 90);
+            l.left = static_cast<int>(next() % 4);
+            l.top = static_cast<int>(next() % 4);
+            l.width = l.planeWidth - l.left - static_cast<int>(next() % 3);
+            l.height = l.planeHeight - l.top - static_cast<int>(next() % 3);
+            l.stride = (l.planeWidth + static_cast<int>(next() % 8 & ~1u)) * (trial % 5 ? 1 : -1);
+            const std::size_t stride = static_cast<std::size_t>(std::abs(l.stride)), rows = l.planeHeight;
+            std::vector<std::uint8_t> buffer(stride * rows + 2 * (stride / 2) * ((rows + 1) / 2));
+            for (auto& b : buffer) b = static_cast<std::uint8_t>(next());
+            const int width = 1 + static_cast<int>(next() % l.width), height = 1 + static_cast<int>(next() % l.height);
+            Picture whole, scaled;
+            ASSERT_TRUE(UnpackPicture(buffer.data(), buffer.size(), l, whole));
+            ASSERT_TRUE(UnpackScaled(buffer.data(), buffer.size(), l, width, height, scaled));
+            const Picture expected = ScaleByAreaAveraging(whole, width, height);
+            ASSERT_EQ(scaled.width, expected.width);
+            ASSERT_EQ(scaled.height, expected.height);
+            EXPECT_EQ(scaled.px, expected.px) << (kind == PixelLayout::Nv12 ? "NV12 " : "I420 ") << l.width << "x"
+                                              << l.height << " to " << width << "x" << height;
+            ++cases;
+        }
+    EXPECT_EQ(cases, 120);
+    // A buffer too small for its layout gives nothing.
+    PixelLayout l;
+    l.planeWidth = l.width = 64;
+    l.planeHeight = l.height = 48;
+    std::vector<std::uint8_t> shortBuffer(64 * 48);
+    Picture none;
+    EXPECT_FALSE(UnpackScaled(shortBuffer.data(), shortBuffer.size(), l, 16, 12, none));
+}
+
 TEST(FittedPictures, OnePixelLinesAverageToGreyInsteadOfAliasing) {
     Picture lines;
     lines.width = 960;
