@@ -13,7 +13,8 @@
 // of a session as a user meets it (the program started, idle for 2 s while the
 // decoder is prepared, then the clip opened) beside the cold open (the same
 // without the decoder prepared), and the memory of a start that opens no clip,
-// after 5 s, with and without the decoder prepared.
+// after 5 s, with and without the decoder prepared; and the floor of the seeks,
+// the decoder alone reaching the same frames.
 //   bash bench/run.sh NAME clip_bench [marker-h264.mp4 marker-1080p.mp4 ...]
 #include <windows.h>
 #include <psapi.h>
@@ -110,6 +111,9 @@ private:
     int row_;
 };
 
+// The seeks to frames not shown yet, both ways.
+constexpr long kSeeks[] = {75, 52, 88, 45, 66, 58, 80, 47};
+
 // Pumps until the pane shows frame f or `limit` seconds pass; the seconds, or -1.
 double UntilShown(PaneReader& pane, long f, double limit) {
     const double start = Seconds();
@@ -147,6 +151,20 @@ int FirstOpen(const MarkerClip& clip, bool prepared) {
                 prepared ? (ready ? "started, idle 2 s (decoder prepared):" : "started, idle 2 s (still preparing):")
                          : "cold (nothing prepared):",
                 open * 1e3, open * 30, b.readerMs);
+    return 0;
+}
+
+// The floor of the seeks below, in a program of its own (its decoder's memory not
+// counted in theirs): the decoder alone reaching the same frames from the first,
+// nothing fitted or drawn.
+int SeekFloor(const MarkerClip& clip) {
+    auto source = mt::OpenMediaFoundationFrames(ClipPath(clip));
+    if (!source) return 1;
+    std::vector<double> ms;
+    for (long f : kSeeks)
+        if (const double t = mt::MediaFoundationReachMs(*source, f); t >= 0) ms.push_back(t);
+    std::printf("  seek, the decoder alone (the floor)      %7.1f ms  ratio %6.2f (worst %.2f)\n", Median(ms),
+                Median(ms) * 30 / 1e3, ms.empty() ? -1 : *std::max_element(ms.begin(), ms.end()) * 30 / 1e3);
     return 0;
 }
 
@@ -205,7 +223,7 @@ bool Measure(mt::TForm1& form, const MarkerClip& clip, double startMB) {
     // Seeks to frames not shown yet, both ways.
     int missed = 0;
     std::vector<double> seeks;
-    for (long f : {75L, 52L, 88L, 45L, 66L, 58L, 80L, 47L}) {
+    for (long f : kSeeks) {
         const double start = Seconds();
         form.MediaPlayer1->SeekTo(f);
         if (UntilShown(pane, f, 5) < 0) ++missed;
@@ -361,6 +379,7 @@ int main(int argc, char** argv) {
     // The programs of their own: --first-open prepared|cold CLIP, --idle-memory prepared|cold.
     if (argc == 4 && std::strcmp(argv[1], "--first-open") == 0 && ClipNamed(argv[3]))
         return FirstOpen(*ClipNamed(argv[3]), std::strcmp(argv[2], "prepared") == 0);
+    if (argc == 3 && std::strcmp(argv[1], "--seek-floor") == 0 && ClipNamed(argv[2])) return SeekFloor(*ClipNamed(argv[2]));
     if (argc == 3 && std::strcmp(argv[1], "--idle-memory") == 0)
         return IdleMemory(std::strcmp(argv[2], "prepared") == 0);
     std::vector<const char*> names;
@@ -375,6 +394,7 @@ int main(int argc, char** argv) {
         std::printf(" %s\n", name);
         for (const char* how : {"cold", "prepared"})
             ok = RunAgain(std::string("--first-open ") + how + " " + name) && ok;
+        ok = RunAgain(std::string("--seek-floor ") + name) && ok;
     }
     std::printf("Start-up memory (target: prepared at most 10 MB over nothing prepared):\n");
     for (const char* how : {"cold", "prepared"}) ok = RunAgain(std::string("--idle-memory ") + how) && ok;

@@ -65,4 +65,8 @@ struct OpenBreakdown {
     double platformMs = 0, tableMs = 0, readerMs = 0, firstReadMs = 0;
 };
 OpenBreakdown LastMediaFoundationOpen();
+// For the measurements: the milliseconds the decoder of a source that
+// OpenMediaFoundationFrames made takes to reach frame n from where it stands (as
+// a jump reaches it), without fitting or keeping any frame; negative for another source.
+double MediaFoundationReachMs(FrameSource& source, long frame);
 }

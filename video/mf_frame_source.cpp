@@ -335,6 +335,9 @@ public:
         return false;
     }
 
+    // The decoder on frame n, nothing fitted or kept (for the measurements).
+    bool ReachOnly(long frame) { return Usable() && seeker_.Reach(std::clamp(frame, 0L, Length() - 1)); }
+
 private:
     static constexpr long kAhead = 60;
 
@@ -396,6 +399,14 @@ std::unique_ptr<FrameSource> OpenMediaFoundationFrames(const std::string& ansiPa
 }
 
 OpenBreakdown LastMediaFoundationOpen() { return lastOpen; }
+
+double MediaFoundationReachMs(FrameSource& source, long frame) {
+    auto* ours = dynamic_cast<MfFrameSource*>(&source);
+    if (!ours) return -1;
+    const auto start = std::chrono::steady_clock::now();
+    if (!ours->ReachOnly(frame)) return -1;
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
 
 bool PrepareMediaFoundation() {
     const MediaFoundation& mf = MediaFoundation::Get();
