@@ -81,7 +81,9 @@ private:
 // One composite, a frame at a time, so the caller can show progress and stop
 // between frames. Frames are read in increasing order, each once. For "moving"
 // the background frames and the chosen ones are read in one pass and kept while
-// they fit in kKeptBytes; a longer range is read twice (the background first).
+// they fit in kKeptBytes; where only the background and some of the others fit,
+// the others that do not are read again once the background is known; a longer
+// range is read twice (the background first).
 struct TrailRequest {
     long first = 0, last = 0, every = 1;
     TrailMethod method = TrailMethod::Moving;
@@ -113,6 +115,7 @@ private:
     std::vector<long> chosen_, background_, reads_;
     std::vector<std::vector<std::uint8_t>> kept_;  // packed, by reads_ index (one pass) or background_ index (two)
     bool onePass_ = true, backgroundDone_ = false;
+    std::size_t othersKept_ = 0;  // one pass: the frames besides the background still to keep
     std::size_t next_ = 0, nextChosen_ = 0;
     int done_ = 0, total_ = 0;
 };

@@ -3,6 +3,7 @@
 // and the values the dialog takes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "still/trail.h"
@@ -94,6 +95,24 @@ TEST(Trail, ALongerRangeThanFitsInMemoryIsReadTwiceWithTheSameResult) {
     const PixelPlane out = Build(clip, {1, 13, 3, TrailMethod::Moving}, std::nullopt, kW * kH * 3 * 3);
     ExpectTrail(out, {1, 4, 7, 10, 13}, clip.colour, Ground);
     EXPECT_EQ(clip.reads[4], 2);
+}
+
+TEST(Trail, WhereTheBackgroundAndSomeFramesFitOnlyTheOthersAreReadAgain) {
+    // 41 frames: the background is 31 of them; room for 4 of the other 10.
+    Clip clip;
+    const PixelPlane out = Build(clip, {0, 40, 1, TrailMethod::Moving}, std::nullopt, kW * kH * 3 * 35);
+    std::vector<long> all;
+    for (long f = 0; f <= 40; ++f) all.push_back(f);
+    ExpectTrail(out, all, clip.colour, Ground);
+    const std::vector<long> ground = BackgroundFrames(0, 40);
+    std::vector<long> again;
+    for (long f = 0; f <= 40; ++f) {
+        const bool background = std::find(ground.begin(), ground.end(), f) != ground.end();
+        if (clip.reads[f] == 2) again.push_back(f);
+        else EXPECT_EQ(clip.reads[f], 1) << f;
+        if (background) EXPECT_EQ(clip.reads[f], 1) << f;
+    }
+    EXPECT_EQ(again.size(), 6u);
 }
 
 TEST(Trail, ADarkObjectOnABrightGroundComesOutWithMovingAndDarkest) {
