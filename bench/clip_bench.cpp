@@ -9,6 +9,12 @@
 // Targets: steps within one period, a seek and a jump by the keys within five at
 // 1080p (one at 320x240), play at the
 // clip's rate with at most 5% of frames skipped, peak memory below 150 MB.
+// First, each in a program of its own (this one started again): the first clip
+// of a session as a user meets it (the program started, idle for 2 s while the
+// decoder is prepared, then the clip opened) beside the cold open (the same
+// without the decoder prepared), and the memory of a start that opens no clip,
+// after 5 s, with and without the decoder prepared; and the floor of the seeks,
+// the decoder alone reaching the same frames.
 //   bash bench/run.sh NAME clip_bench [marker-h264.mp4 marker-1080p.mp4 ...]
 #include <windows.h>
 #include <psapi.h>
@@ -26,6 +32,7 @@
 #include "base/paths.h"
 #include "bench/main_window.h"
 #include "common/marker_clips.h"
+#include "video/decoder_warm_up.h"
 #include "video/frame_source.h"
 
 namespace {
@@ -104,6 +111,9 @@ private:
     int row_;
 };
 
+// The seeks to frames not shown yet, both ways.
+constexpr long kSeeks[] = {75, 52, 88, 45, 66, 58, 80, 47};
+
 // Pumps until the pane shows frame f or `limit` seconds pass; the seconds, or -1.
 double UntilShown(PaneReader& pane, long f, double limit) {
     const double start = Seconds();
@@ -112,6 +122,78 @@ double UntilShown(PaneReader& pane, long f, double limit) {
         Pump();
     }
     return Seconds() - start;
+}
+
+// Pumps for `seconds`.
+void Idle(double seconds) {
+    const double start = Seconds();
+    while (Seconds() - start < seconds) {
+        Pump();
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+// The first open of the session, in a program of its own: with the decoder
+// prepared as the program prepares it at start and 2 s idle, or cold.
+int FirstOpen(const MarkerClip& clip, bool prepared) {
+    const auto window = bench::StartMainWindow();
+    const auto warmUp = prepared ? mt::DecoderWarmUp::AtStart(false) : nullptr;
+    if (prepared) Idle(2);
+    const bool ready = warmUp && warmUp->Finish(0);
+    const double t0 = Seconds();
+    window->OpenVideo(ClipPath(clip));
+    if (!window->MediaPlayer1 || !window->MediaPlayer1->DeviceOpen()) return 1;
+    PaneReader pane(window->Panel1->Handle(), clip);
+    while (pane.Frame() < 0 && Seconds() - t0 < 30) Pump();
+    const double open = Seconds() - t0;
+    const mt::OpenBreakdown b = mt::LastMediaFoundationOpen();
+    std::printf("  first open, %-36s %7.1f ms  ratio %6.2f (source reader %.1f ms)\n",
+                prepared ? (ready ? "started, idle 2 s (decoder prepared):" : "started, idle 2 s (still preparing):")
+                         : "cold (nothing prepared):",
+                open * 1e3, open * 30, b.readerMs);
+    return 0;
+}
+
+// The floor of the seeks below, in a program of its own (its decoder's memory not
+// counted in theirs): the decoder alone reaching the same frames from the first,
+// nothing fitted or drawn.
+int SeekFloor(const MarkerClip& clip) {
+    auto source = mt::OpenMediaFoundationFrames(ClipPath(clip));
+    if (!source) return 1;
+    std::vector<double> ms;
+    for (long f : kSeeks)
+        if (const double t = mt::MediaFoundationReachMs(*source, f); t >= 0) ms.push_back(t);
+    std::printf("  seek, the decoder alone (the floor)      %7.1f ms  ratio %6.2f (worst %.2f)\n", Median(ms),
+                Median(ms) * 30 / 1e3, ms.empty() ? -1 : *std::max_element(ms.begin(), ms.end()) * 30 / 1e3);
+    return 0;
+}
+
+// A start that opens no clip: the private memory after 5 s.
+int IdleMemory(bool prepared) {
+    const auto window = bench::StartMainWindow();
+    const auto warmUp = prepared ? mt::DecoderWarmUp::AtStart(false) : nullptr;
+    Idle(5);
+    PROCESS_MEMORY_COUNTERS c{sizeof c};
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &c, sizeof c);
+    std::printf("  a start opening no clip, after 5 s, %-24s %.1f MB private\n",
+                prepared ? "the decoder prepared:" : "nothing prepared:", c.PagefileUsage / (1024.0 * 1024.0));
+    return 0;
+}
+
+// This program started again with `arguments`, waited for.
+bool RunAgain(const std::string& arguments) {
+    char exe[MAX_PATH + 1] = {};
+    ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string line = "\"" + std::string(exe) + "\" " + arguments;
+    STARTUPINFOA start{sizeof start};
+    PROCESS_INFORMATION info{};
+    std::fflush(stdout);
+    if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &start, &info)) return false;
+    mt::OwnedHandle process(info.hProcess), thread(info.hThread);
+    ::WaitForSingleObject(process.get(), INFINITE);
+    DWORD code = 1;
+    ::GetExitCodeProcess(process.get(), &code);
+    return code == 0;
 }
 
 bool Measure(mt::TForm1& form, const MarkerClip& clip, double startMB) {
@@ -141,7 +223,7 @@ bool Measure(mt::TForm1& form, const MarkerClip& clip, double startMB) {
     // Seeks to frames not shown yet, both ways.
     int missed = 0;
     std::vector<double> seeks;
-    for (long f : {75L, 52L, 88L, 45L, 66L, 58L, 80L, 47L}) {
+    for (long f : kSeeks) {
         const double start = Seconds();
         form.MediaPlayer1->SeekTo(f);
         if (UntilShown(pane, f, 5) < 0) ++missed;
@@ -286,19 +368,41 @@ bool Measure(mt::TForm1& form, const MarkerClip& clip, double startMB) {
 
 }  // namespace
 
+const MarkerClip* ClipNamed(const char* name) {
+    for (const MarkerClip& c : mt::test::kMarkerClips)
+        if (std::strcmp(c.file, name) == 0) return &c;
+    return nullptr;
+}
+
 int main(int argc, char** argv) {
     using namespace mt;
-    const auto window = bench::StartMainWindow();
-    TForm1& form = *window;
-    const double startMB = PrivateMB();
+    // The programs of their own: --first-open prepared|cold CLIP, --idle-memory prepared|cold.
+    if (argc == 4 && std::strcmp(argv[1], "--first-open") == 0 && ClipNamed(argv[3]))
+        return FirstOpen(*ClipNamed(argv[3]), std::strcmp(argv[2], "prepared") == 0);
+    if (argc == 3 && std::strcmp(argv[1], "--seek-floor") == 0 && ClipNamed(argv[2])) return SeekFloor(*ClipNamed(argv[2]));
+    if (argc == 3 && std::strcmp(argv[1], "--idle-memory") == 0)
+        return IdleMemory(std::strcmp(argv[2], "prepared") == 0);
     std::vector<const char*> names;
     for (int i = 1; i < argc; ++i) names.push_back(argv[i]);
     if (names.empty()) names = {"marker-h264.mp4", "marker-1080p.mp4"};
     bool ok = true;
+    std::printf("The first clip of a session, each in a program of its own (targets 500 ms at 320x240, 1000 at 1080p,\n"
+                "after 2 s idle):\n");
     for (const char* name : names) {
-        const MarkerClip* clip = nullptr;
-        for (const MarkerClip& c : test::kMarkerClips)
-            if (std::strcmp(c.file, name) == 0) clip = &c;
+        const MarkerClip* clip = ClipNamed(name);
+        if (!clip || ::GetFileAttributesA(ClipPath(*clip).c_str()) == INVALID_FILE_ATTRIBUTES) continue;
+        std::printf(" %s\n", name);
+        for (const char* how : {"cold", "prepared"})
+            ok = RunAgain(std::string("--first-open ") + how + " " + name) && ok;
+        ok = RunAgain(std::string("--seek-floor ") + name) && ok;
+    }
+    std::printf("Start-up memory (target: prepared at most 10 MB over nothing prepared):\n");
+    for (const char* how : {"cold", "prepared"}) ok = RunAgain(std::string("--idle-memory ") + how) && ok;
+    const auto window = bench::StartMainWindow();
+    TForm1& form = *window;
+    const double startMB = PrivateMB();
+    for (const char* name : names) {
+        const MarkerClip* clip = ClipNamed(name);
         if (!clip) {
             std::printf("%s: not a marker clip\n", name);
             ok = false;

@@ -5,41 +5,6 @@
 
 namespace mt {
 
-std::vector<MaskPart> MaskParts(const std::vector<std::uint8_t>& mask, int width, int height) {
-    std::vector<MaskPart> parts;
-    if (width <= 0 || height <= 0 || mask.size() < std::size_t(width) * std::size_t(height)) return parts;
-    std::vector<std::uint8_t> seen(mask.size(), 0);
-    std::vector<int> stack;
-    const int count = width * height;
-    for (int start = 0; start < count; ++start) {
-        if (!mask[std::size_t(start)] || seen[std::size_t(start)]) continue;
-        long area = 0;
-        double sumX = 0, sumY = 0;
-        stack.assign(1, start);
-        seen[std::size_t(start)] = 1;
-        while (!stack.empty()) {
-            const int at = stack.back();
-            stack.pop_back();
-            const int x = at % width, y = at / width;
-            ++area;
-            sumX += x;
-            sumY += y;
-            for (int dy = -1; dy <= 1; ++dy)
-                for (int dx = -1; dx <= 1; ++dx) {
-                    const int nx = x + dx, ny = y + dy;
-                    if (nx < 0 || ny < 0 || nx >= width || ny >= height) continue;
-                    const std::size_t next = std::size_t(ny) * std::size_t(width) + std::size_t(nx);
-                    if (mask[next] && !seen[next]) {
-                        seen[next] = 1;
-                        stack.push_back(static_cast<int>(next));
-                    }
-                }
-        }
-        parts.push_back({area, sumX / double(area), sumY / double(area)});
-    }
-    return parts;
-}
-
 std::optional<MotionRow> MotionTracker::Add(long frame, double time, const std::vector<MaskPart>& parts) {
     if (parts.empty()) return std::nullopt;
     const MaskPart* chosen = nullptr;

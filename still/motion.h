@@ -1,5 +1,5 @@
 // The motion of one object measured from the trail's masks: where it is in each
-// chosen frame (the centroid of one part of that frame's mask), when (the
+// chosen frame (the centroid of one part of that frame's mask, MaskPart), when (the
 // frame's own presentation time), and from those its velocity and acceleration.
 // No window needed.
 #pragma once
@@ -7,17 +7,9 @@
 #include <optional>
 #include <vector>
 
-namespace mt {
+#include "still/trail.h"
 
-// One 8-connected part of a mask: its pixel count and the mean of its pixels'
-// columns and rows (pixel centres at whole numbers, rows top-down).
-struct MaskPart {
-    long area = 0;
-    double column = 0, row = 0;
-};
-// The parts of a width x height mask (1 set, 0 clear), in the order of their
-// first pixel, row by row.
-std::vector<MaskPart> MaskParts(const std::vector<std::uint8_t>& mask, int width, int height);
+namespace mt {
 
 // A measured position: the frame, its time in seconds from the clip's first
 // frame, and the place in the readouts' coordinates (X pixels from the left, Y

@@ -108,9 +108,15 @@ void AppendLine(std::wstring& text, const std::vector<std::wstring>& fields, wch
 }  // namespace
 
 std::wstring TableText(const MotionTable& table, wchar_t separator, wchar_t decimalSeparator) {
+    return TableText(TableHeader(table.scale), TableCells(table, decimalSeparator), separator);
+}
+
+std::wstring TableText(const std::vector<std::wstring>& header, const std::vector<std::vector<std::wstring>>& cells,
+                       wchar_t separator) {
     std::wstring text;
-    AppendLine(text, TableHeader(table.scale), separator);
-    for (const auto& row : TableCells(table, decimalSeparator)) AppendLine(text, row, separator);
+    text.reserve((cells.size() + 1) * 64);
+    AppendLine(text, header, separator);
+    for (const auto& row : cells) AppendLine(text, row, separator);
     return text;
 }
 
@@ -123,7 +129,9 @@ wchar_t CsvSeparator(const std::wstring& listSeparator, wchar_t decimalSeparator
 }
 
 std::string CsvFileBytes(const MotionTable& table, wchar_t separator, wchar_t decimalSeparator) {
-    return "\xEF\xBB\xBF" + WideToUtf8(TableText(table, separator, decimalSeparator));
+    return CsvFileBytes(TableText(table, separator, decimalSeparator));
 }
+
+std::string CsvFileBytes(const std::wstring& text) { return "\xEF\xBB\xBF" + WideToUtf8(text); }
 
 }  // namespace mt

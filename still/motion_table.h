@@ -49,10 +49,14 @@ std::vector<std::vector<std::wstring>> TableCells(const MotionTable& table, wcha
 // ended by CR LF. A field holding the separator, a quote or a line break is quoted
 // (CSV's rule); tab-separated text never needs it.
 std::wstring TableText(const MotionTable& table, wchar_t separator, wchar_t decimalSeparator);
+// The same from the header and the cells made already.
+std::wstring TableText(const std::vector<std::wstring>& header, const std::vector<std::vector<std::wstring>>& cells,
+                       wchar_t separator);
 // The field separator of a CSV file: the user's list separator, or a semicolon
 // where the decimal separator is a comma (or the list separator is unusable).
 wchar_t CsvSeparator(const std::wstring& listSeparator, wchar_t decimalSeparator);
 // The bytes of a CSV file: UTF-8 with a byte-order mark.
 std::string CsvFileBytes(const MotionTable& table, wchar_t separator, wchar_t decimalSeparator);
+std::string CsvFileBytes(const std::wstring& text);
 
 }  // namespace mt

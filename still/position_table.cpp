@@ -121,6 +121,7 @@ void TPositionTable::Show(bool activate) {
 
 void TPositionTable::Refresh() {
     cells_ = TableCells(table_, DecimalSeparator());
+    changed_ = false;
     if (!window_) return;
     HWND list = ::GetDlgItem(window_, Ids::kList);
     const std::vector<std::wstring> header = TableHeader(table_.scale);
@@ -155,7 +156,8 @@ void TPositionTable::SetInterval(long every) {
 }
 
 void TPositionTable::Copy() {
-    const std::wstring text = TableText(table_, L'\t', DecimalSeparator());
+    if (changed_) Refresh();
+    const std::wstring text = TableText(TableHeader(table_.scale), cells_, L'\t');
     const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
     OwnedGlobal block(::GlobalAlloc(GMEM_MOVEABLE, bytes));
     if (!block) RaiseLastOSError();
@@ -179,8 +181,10 @@ void TPositionTable::Save() {
     SaveTo(dialog.FileName);
 }
 
-void TPositionTable::SaveTo(const std::string& ansiPath) const {
-    const std::string bytes = CsvFileBytes(table_, CsvSeparator(ListSeparator(), DecimalSeparator()), DecimalSeparator());
+void TPositionTable::SaveTo(const std::string& ansiPath) {
+    if (changed_) Refresh();
+    const std::string bytes =
+        CsvFileBytes(TableText(TableHeader(table_.scale), cells_, CsvSeparator(ListSeparator(), DecimalSeparator())));
     WriteReplacing(ansiPath, [&](HANDLE file) { WriteAll(file, bytes.data(), bytes.size()); });
 }
 

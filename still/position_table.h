@@ -34,8 +34,13 @@ public:
     HWND Handle() const noexcept { return window_; }
     bool Visible() const noexcept { return window_ && ::IsWindowVisible(window_); }
 
-    MotionTable& Table() noexcept { return table_; }
-    // Shows the rows and headers again after the table changed.
+    // The rows, scale and origin; Refresh() after changing them.
+    MotionTable& Table() noexcept {
+        changed_ = true;
+        return table_;
+    }
+    // Shows the rows and headers again after the table changed (and makes the
+    // text that copy and save give).
     void Refresh();
     // Another clip was opened: no rows and no scale.
     void ClipChanged();
@@ -52,7 +57,7 @@ public:
     // 保存...: the file dialog, then the table as CSV.
     void Save();
     // The table as CSV to a file (through a temporary file beside it).
-    void SaveTo(const std::string& ansiPath) const;
+    void SaveTo(const std::string& ansiPath);
     // 尺度...: the scale dialog, or a message when no drag has been measured.
     void ChooseScale();
     // Delete: the selected rows go.
@@ -71,6 +76,7 @@ private:
     std::function<std::optional<long double>()> lastDrag_;
     MotionTable table_;
     std::vector<std::vector<std::wstring>> cells_;  // as the list shows them
+    bool changed_ = true;                            // since cells_ were made
     std::wstring savedName_;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <iterator>
 #include <stdexcept>
 #include <string>
@@ -41,55 +42,109 @@ std::vector<long> BackgroundFrames(long first, long last) {
 
 std::vector<std::uint8_t> PackPlane(const PixelPlane& plane) {
     std::vector<std::uint8_t> packed(plane.px.size() * 3);
-    for (std::size_t i = 0; i < plane.px.size(); ++i) {
-        packed[3 * i] = static_cast<std::uint8_t>(plane.px[i] >> 16);
-        packed[3 * i + 1] = static_cast<std::uint8_t>(plane.px[i] >> 8);
-        packed[3 * i + 2] = static_cast<std::uint8_t>(plane.px[i]);
+    std::uint8_t* to = packed.data();
+    for (const std::uint32_t p : plane.px) {
+        to[0] = static_cast<std::uint8_t>(p >> 16);
+        to[1] = static_cast<std::uint8_t>(p >> 8);
+        to[2] = static_cast<std::uint8_t>(p);
+        to += 3;
     }
     return packed;
 }
 
 PixelPlane UnpackPlane(const std::vector<std::uint8_t>& packed, int width, int height) {
     PixelPlane plane(width, height);
-    for (std::size_t i = 0; i < plane.px.size() && 3 * i + 2 < packed.size(); ++i)
-        plane.px[i] = (std::uint32_t{packed[3 * i]} << 16) | (std::uint32_t{packed[3 * i + 1]} << 8) | packed[3 * i + 2];
+    const std::size_t count = std::min(plane.px.size(), packed.size() / 3);
+    const std::uint8_t* from = packed.data();
+    std::uint32_t* to = plane.px.data();
+    for (std::size_t i = 0; i < count; ++i, from += 3)
+        to[i] = (std::uint32_t{from[0]} << 16) | (std::uint32_t{from[1]} << 8) | from[2];
     return plane;
 }
+
+namespace {
+
+// The value of rank `mid` (0 for the least) among values[0..n): the high half of
+// each byte counted first, then the low half of those in the high half's bin.
+std::uint8_t ValueOfRank(const std::uint8_t* values, std::size_t n, std::size_t mid) {
+    std::uint8_t counts[16] = {};
+    for (std::size_t k = 0; k < n; ++k) ++counts[values[k] >> 4];
+    unsigned high = 0;
+    while (mid >= counts[high]) mid -= counts[high++];
+    std::uint8_t low[16] = {};
+    for (std::size_t k = 0; k < n; ++k)
+        if (unsigned(values[k] >> 4) == high) ++low[values[k] & 15];
+    unsigned l = 0;
+    while (mid >= low[l]) mid -= low[l++];
+    return static_cast<std::uint8_t>(high << 4 | l);
+}
+
+}  // namespace
 
 PixelPlane MedianPlane(const std::vector<const std::vector<std::uint8_t>*>& frames, int width, int height) {
     PixelPlane out(width, height);
     if (frames.empty()) return out;
     const std::size_t n = frames.size(), mid = n / 2;
-    std::vector<std::uint8_t> values(n);
-    for (std::size_t i = 0; i < out.px.size(); ++i) {
-        std::uint32_t pixel = 0;
-        for (std::size_t c = 0; c < 3; ++c) {
-            for (std::size_t k = 0; k < n; ++k) values[k] = (*frames[k])[3 * i + c];
-            std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(mid), values.end());
-            pixel = (pixel << 8) | values[mid];
+    // A row of every frame at a time, each byte's values side by side.
+    const std::size_t rowBytes = std::size_t(width) * 3;
+    std::vector<std::uint8_t> values(rowBytes * n);
+    for (std::size_t y = 0; y < std::size_t(height); ++y) {
+        for (std::size_t k = 0; k < n; ++k) {
+            const std::uint8_t* row = frames[k]->data() + y * rowBytes;
+            for (std::size_t j = 0; j < rowBytes; ++j) values[j * n + k] = row[j];
         }
-        out.px[i] = pixel;
+        std::uint32_t* px = &out.px[y * std::size_t(width)];
+        // A few values are quicker sorted in place.
+        auto rank = [&](std::uint8_t* v) {
+            if (n >= 12) return ValueOfRank(v, n, mid);
+            std::nth_element(v, v + mid, v + n);
+            return v[mid];
+        };
+        for (std::size_t x = 0; x < std::size_t(width); ++x) {
+            std::uint8_t* v = &values[3 * x * n];
+            px[x] = std::uint32_t{rank(v)} << 16 | std::uint32_t{rank(v + n)} << 8 | rank(v + 2 * n);
+        }
     }
     return out;
 }
 
 namespace {
 
+// Whether one of the red, green and blue values differs by more than
+// kMovingThreshold: each pair of channels at once, in 16-bit lanes holding
+// 256 + a - b (1 to 511), whose bit 15 tells, after an offset, whether the lane
+// is above 256 + kMovingThreshold or below 256 - kMovingThreshold.
 bool Differs(std::uint32_t a, std::uint32_t b) {
-    for (int shift = 0; shift <= 16; shift += 8)
-        if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > kMovingThreshold) return true;
-    return false;
+    constexpr std::uint32_t kLanes = 0x00FF00FFu, kBias = 0x01000100u;
+    constexpr std::uint32_t kAbove = (0x8000u - (256u + kMovingThreshold + 1u)) * 0x00010001u;
+    constexpr std::uint32_t kBelow = (0x8000u - (256u - kMovingThreshold)) * 0x00010001u;
+    const std::uint32_t redBlue = (a & kLanes) + kBias - (b & kLanes);
+    const std::uint32_t green = (a >> 8 & kLanes) + kBias - (b >> 8 & kLanes);
+    const std::uint32_t out = ((redBlue + kAbove) | ~(redBlue + kBelow)) & 0x80008000u;
+    return (out | (((green + kAbove) | ~(green + kBelow)) & 0x8000u)) != 0;
 }
 
-// Clears the parts of mask (8-connected) of fewer than kSpeckPixels pixels.
-void DropSpecks(std::vector<std::uint8_t>& mask, int w, int h) {
+// Clears the parts of mask (8-connected) of fewer than kSpeckPixels pixels. A
+// part is found from its first pixel in row order, and its pixels are marked 2
+// while the search goes on, then 1 again.
+void DropSpecks(std::vector<std::uint8_t>& mask, int w, int h, std::vector<MaskPart>* parts) {
     std::vector<int> part, stack;
-    std::vector<std::uint8_t> seen(mask.size(), 0);
-    for (int start = 0; start < w * h; ++start) {
-        if (!mask[std::size_t(start)] || seen[std::size_t(start)]) continue;
+    const int n = w * h;
+    int keptFrom = n, keptTo = -1;
+    for (int start = 0; start < n; ++start) {
+        // Four pixels at a time over the empty parts.
+        if ((start & 3) == 0 && start + 4 <= n) {
+            std::uint32_t four;
+            std::memcpy(&four, &mask[std::size_t(start)], 4);
+            if (!four) {
+                start += 3;
+                continue;
+            }
+        }
+        if (mask[std::size_t(start)] != 1) continue;
         part.clear();
         stack.assign(1, start);
-        seen[std::size_t(start)] = 1;
+        mask[std::size_t(start)] = 2;
         while (!stack.empty()) {
             const int at = stack.back();
             stack.pop_back();
@@ -100,24 +155,43 @@ void DropSpecks(std::vector<std::uint8_t>& mask, int w, int h) {
                     const int nx = x + dx, ny = y + dy;
                     if (nx < 0 || ny < 0 || nx >= w || ny >= h) continue;
                     const std::size_t next = std::size_t(ny) * std::size_t(w) + std::size_t(nx);
-                    if (mask[next] && !seen[next]) {
-                        seen[next] = 1;
+                    if (mask[next] == 1) {
+                        mask[next] = 2;
                         stack.push_back(static_cast<int>(next));
                     }
                 }
         }
-        if (part.size() < static_cast<std::size_t>(kSpeckPixels))
+        if (part.size() < static_cast<std::size_t>(kSpeckPixels)) {
             for (int at : part) mask[std::size_t(at)] = 0;
+        } else {
+            double sumX = 0, sumY = 0;
+            for (int at : part) {
+                keptFrom = std::min(keptFrom, at);
+                keptTo = std::max(keptTo, at);
+                sumX += at % w;
+                sumY += at / w;
+            }
+            if (parts) {
+                const double area = static_cast<double>(part.size());
+                parts->push_back({static_cast<long>(part.size()), sumX / area, sumY / area});
+            }
+        }
     }
+    for (int at = keptFrom; at <= keptTo; ++at)
+        if (mask[std::size_t(at)] == 2) mask[std::size_t(at)] = 1;
 }
 
 }  // namespace
 
-std::vector<std::uint8_t> MovingMask(const PixelPlane& frame, const PixelPlane& background) {
+std::vector<std::uint8_t> MovingMask(const PixelPlane& frame, const PixelPlane& background,
+                                     std::vector<MaskPart>* parts) {
     std::vector<std::uint8_t> mask(frame.px.size(), 0);
+    if (parts) parts->clear();
     if (background.px.size() != frame.px.size()) return mask;
-    for (std::size_t i = 0; i < mask.size(); ++i) mask[i] = Differs(frame.px[i], background.px[i]) ? 1 : 0;
-    DropSpecks(mask, frame.width, frame.height);
+    const std::uint32_t* f = frame.px.data();
+    const std::uint32_t* b = background.px.data();
+    for (std::size_t i = 0; i < mask.size(); ++i) mask[i] = Differs(f[i], b[i]) ? 1 : 0;
+    DropSpecks(mask, frame.width, frame.height, parts);
     return mask;
 }
 
@@ -148,8 +222,7 @@ void TrailComposer::Add(const PixelPlane& frame) {
         if (method_ != TrailMethod::Moving) return;
     }
     if (method_ == TrailMethod::Moving) {
-        mask_ = MovingMask(frame, background_);
-        const std::vector<std::uint8_t>& mask = mask_;
+        const std::vector<std::uint8_t> mask = MovingMask(frame, background_, &parts_);
         for (std::size_t i = 0; i < mask.size(); ++i)
             if (mask[i]) {
                 out_.px[i] = frame.px[i];
@@ -184,11 +257,21 @@ TrailJob::TrailJob(const TrailRequest& request, int width, int height, std::opti
     }
     background_ = BackgroundFrames(request.first, request.last);
     std::set_union(chosen_.begin(), chosen_.end(), background_.begin(), background_.end(), std::back_inserter(reads_));
-    // Compared as a count of frames: the bytes of a long range overflow a 32-bit size_t.
+    // Counted in frames: the bytes of a long range overflow a 32-bit size_t.
     const std::size_t frameBytes = std::max<std::size_t>(std::size_t(width) * std::size_t(height) * 3, 1);
-    onePass_ = reads_.size() <= keptBytes / frameBytes;
-    if (!onePass_) reads_ = background_;
-    // The reads, the background, and each chosen frame laid in (in two passes, read again).
+    const std::size_t fit = keptBytes / frameBytes;
+    onePass_ = reads_.size() <= fit;
+    keepChosen_ = background_.size() <= fit;
+    if (!onePass_) {
+        // The first pass: the background and, in order, as many other chosen frames as fit besides.
+        std::size_t room = fit > background_.size() ? fit - background_.size() : 0;
+        std::vector<long> first;
+        for (long frame : reads_)
+            if (std::binary_search(background_.begin(), background_.end(), frame) || (room > 0 && room--))
+                first.push_back(frame);
+        reads_ = std::move(first);
+    }
+    // The reads, the background, and each chosen frame laid in (read again where not kept).
     total_ = static_cast<int>(reads_.size()) + 1 + static_cast<int>(chosen_.size());
 }
 
@@ -216,20 +299,26 @@ bool TrailJob::Step() {
         }
         composer_.SetBackground(MedianPlane(planes, width_, height_));
         backgroundDone_ = true;
-        if (!onePass_) kept_.clear();
+        // The background frames that are not laid in are no longer needed (none is,
+        // where the background alone is more than may be kept).
+        for (std::size_t i = 0; i < reads_.size(); ++i)
+            if (!keepChosen_ || !std::binary_search(chosen_.begin(), chosen_.end(), reads_[i]))
+                std::vector<std::uint8_t>().swap(kept_[i]);
         ++done_;
         return true;
     }
     if (nextChosen_ >= chosen_.size()) return false;
     const long frame = chosen_[nextChosen_++];
-    if (onePass_) {
-        auto at = std::lower_bound(reads_.begin(), reads_.end(), frame);
-        composer_.Add(UnpackPlane(kept_[static_cast<std::size_t>(at - reads_.begin())], width_, height_));
+    auto at = std::lower_bound(reads_.begin(), reads_.end(), frame);
+    if (at != reads_.end() && *at == frame && !kept_[static_cast<std::size_t>(at - reads_.begin())].empty()) {
+        std::vector<std::uint8_t>& packed = kept_[static_cast<std::size_t>(at - reads_.begin())];
+        composer_.Add(UnpackPlane(packed, width_, height_));
+        std::vector<std::uint8_t>().swap(packed);  // laid in: its memory goes
     } else {
         composer_.Add(Read(frame));
     }
     ++done_;
-    if (observe_) observe_(frame, composer_.LastMask());
+    if (observe_) observe_(frame, composer_.LastParts());
     return true;
 }
 

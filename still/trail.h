@@ -49,9 +49,17 @@ std::vector<std::uint8_t> PackPlane(const PixelPlane& plane);
 PixelPlane UnpackPlane(const std::vector<std::uint8_t>& packed, int width, int height);
 // Per pixel, per channel, the median of the packed frames (all width x height).
 PixelPlane MedianPlane(const std::vector<const std::vector<std::uint8_t>*>& frames, int width, int height);
+// One 8-connected part of a mask: its pixel count and the mean of its pixels'
+// columns and rows (pixel centres at whole numbers, rows top-down).
+struct MaskPart {
+    long area = 0;
+    double column = 0, row = 0;
+};
 // The pixels of frame that differ clearly from background, without specks: 1
-// for the object, 0 elsewhere.
-std::vector<std::uint8_t> MovingMask(const PixelPlane& frame, const PixelPlane& background);
+// for the object, 0 elsewhere. With parts, also the parts kept, in the order of
+// their first pixel row by row.
+std::vector<std::uint8_t> MovingMask(const PixelPlane& frame, const PixelPlane& background,
+                                     std::vector<MaskPart>* parts = nullptr);
 
 // Builds the composite. With a still image (`still` the still image's present
 // pixels, `haveStill` true) its pixels are the base; without one, the base is
@@ -69,24 +77,25 @@ public:
     // was (every pixel when there was none).
     const PixelPlane& Result() const noexcept { return out_; }
     const std::vector<std::uint8_t>& Changed() const noexcept { return changed_; }
-    // Moving: the object mask of the frame added last.
-    const std::vector<std::uint8_t>& LastMask() const noexcept { return mask_; }
+    // Moving: the parts of the object mask of the frame added last.
+    const std::vector<MaskPart>& LastParts() const noexcept { return parts_; }
 
 private:
     TrailMethod method_;
     PixelPlane out_;
     PixelPlane background_;
     std::vector<std::uint8_t> changed_;
-    std::vector<std::uint8_t> mask_;
+    std::vector<MaskPart> parts_;
     bool haveBase_ = false;
 };
 
 // One composite, a frame at a time, so the caller can show progress and stop
-// between frames. Frames are read in increasing order. For "moving" the
-// background frames and the chosen ones are read in one pass, each once, and
-// kept while they fit in kKeptBytes; a longer range takes two passes: the
-// background frames first, then the chosen ones, so a chosen frame that is also
-// a background frame is read twice.
+// between frames. Frames are read in increasing order in each pass. For
+// "moving" the background frames and the chosen ones are read in one pass, each
+// once, and kept while they fit in kKeptBytes. A longer range takes two passes:
+// the background frames and as many chosen ones as fit besides first, then the
+// other chosen ones once the background is known; only a chosen frame that is
+// also a background frame the first pass could not keep is read twice.
 struct TrailRequest {
     long first = 0, last = 0, every = 1;
     TrailMethod method = TrailMethod::Moving;
@@ -110,8 +119,8 @@ public:
     // when there is nothing left to do; a frame that cannot be read throws
     // std::runtime_error.
     bool Step();
-    // Moving: runs for each chosen frame as it is laid, with that frame's object mask.
-    using ChosenFrame = std::function<void(long frame, const std::vector<std::uint8_t>& mask)>;
+    // Moving: runs for each chosen frame as it is laid, with the parts of its object mask.
+    using ChosenFrame = std::function<void(long frame, const std::vector<MaskPart>& parts)>;
     void OnChosenFrame(ChosenFrame observe) { observe_ = std::move(observe); }
     // The chosen frames, in order.
     const std::vector<long>& Chosen() const noexcept { return chosen_; }
@@ -119,8 +128,10 @@ public:
     // frame laid in. Done() reaches Total() with the last step.
     int Done() const noexcept { return done_; }
     int Total() const noexcept { return total_; }
-    // The frames all fit in kKeptBytes and are read once.
+    // The frames all fit in kKeptBytes and are read in one pass.
     bool OnePass() const noexcept { return onePass_; }
+    // The frames the first pass reads (all the frames in one pass).
+    std::size_t FirstPassFrames() const noexcept { return reads_.size(); }
     const TrailComposer& Composer() const noexcept { return composer_; }
 
 private:
@@ -132,8 +143,9 @@ private:
     TrailComposer composer_;
     std::optional<PixelPlane> still_;
     std::vector<long> chosen_, background_, reads_;
-    std::vector<std::vector<std::uint8_t>> kept_;  // packed, by reads_ index (one pass) or background_ index (two)
+    std::vector<std::vector<std::uint8_t>> kept_;  // packed, by reads_ index; emptied once laid in
     bool onePass_ = true, backgroundDone_ = false;
+    bool keepChosen_ = true;  // the chosen frames read in the first pass stay kept for laying in
     std::size_t next_ = 0, nextChosen_ = 0;
     int done_ = 0, total_ = 0;
 };

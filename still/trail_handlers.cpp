@@ -58,8 +58,8 @@ void TForm1::ComposeTrail() {
         const bool moving = request.method == TrailMethod::Moving;
         MotionTracker tracker(height);
         if (moving)
-            job.OnChosenFrame([&](long frame, const std::vector<std::uint8_t>& mask) {
-                tracker.Add(frame, frames->TimeSeconds(frame), MaskParts(mask, width, height));
+            job.OnChosenFrame([&](long frame, const std::vector<MaskPart>& parts) {
+                tracker.Add(frame, frames->TimeSeconds(frame), parts);
             });
         if (!progress.Continue(0, job.Total()) || closeAfterTrail_) return false;
         while (job.Step()) {

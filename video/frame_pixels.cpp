@@ -40,19 +40,32 @@ struct YuvMatrix {
 
 }  // namespace
 
-bool UnpackPicture(const std::uint8_t* data, std::size_t size, const PixelLayout& l, Picture& out) {
+namespace {
+
+// The first plane's row pitch in bytes; 0 where the buffer is too small for the layout.
+std::size_t StrideWithin(const std::uint8_t* data, std::size_t size, const PixelLayout& l) {
     if (!data || l.width <= 0 || l.height <= 0 || l.left < 0 || l.top < 0 || l.left + l.width > l.planeWidth ||
         l.top + l.height > l.planeHeight)
-        return false;
+        return 0;
     const int bytesPerPixel = l.kind == PixelLayout::Rgb32 ? 4 : l.kind == PixelLayout::Yuy2 ? 2 : 1;
     const std::size_t stride = static_cast<std::size_t>(std::abs(l.stride ? l.stride : l.planeWidth * bytesPerPixel));
     const std::size_t rows = static_cast<std::size_t>(l.planeHeight);
-    const std::size_t lumaBytes = stride * rows;
     const std::size_t chromaRows = (rows + 1) / 2;
-    std::size_t needed = lumaBytes;
+    std::size_t needed = stride * rows;
     if (l.kind == PixelLayout::Nv12) needed += stride * chromaRows;
     if (l.kind == PixelLayout::I420) needed += 2 * (stride / 2) * chromaRows;
-    if (size < needed || stride < static_cast<std::size_t>(l.planeWidth * bytesPerPixel)) return false;
+    if (size < needed || stride < static_cast<std::size_t>(l.planeWidth * bytesPerPixel)) return 0;
+    return stride;
+}
+
+}  // namespace
+
+bool UnpackPicture(const std::uint8_t* data, std::size_t size, const PixelLayout& l, Picture& out) {
+    const std::size_t stride = StrideWithin(data, size, l);
+    if (!stride) return false;
+    const std::size_t rows = static_cast<std::size_t>(l.planeHeight);
+    const std::size_t lumaBytes = stride * rows;
+    const std::size_t chromaRows = (rows + 1) / 2;
 
     out.width = l.width;
     out.height = l.height;
@@ -175,6 +188,94 @@ Picture ScaleByAreaAveraging(const Picture& in, int width, int height) {
         }
     }
     return out;
+}
+
+namespace {
+
+// A tap over the chroma samples: the luma tap's shares added up per chroma
+// sample (sample s shows chroma (offset + s) / 2), so that scaling a chroma plane
+// sums exactly what scaling its samples repeated at the luma size sums.
+Tap ChromaTap(const Tap& luma, int offset) {
+    Tap t;
+    t.first = (offset + luma.first) / 2;
+    for (std::size_t k = 0; k < luma.weights.size(); ++k) {
+        const std::size_t at = static_cast<std::size_t>((offset + luma.first + static_cast<int>(k)) / 2 - t.first);
+        if (at >= t.weights.size()) t.weights.resize(at + 1, 0);
+        t.weights[at] += luma.weights[k];
+    }
+    return t;
+}
+
+// One plane of 8-bit samples (`step` bytes apart, rows `pitch` apart) scaled
+// through the taps into byte `channel` of each output pixel, as ScaleByAreaAveraging
+// scales that byte of a picture.
+void ScalePlane(const std::uint8_t* plane, std::ptrdiff_t pitch, int step, const std::vector<Tap>& across,
+                const std::vector<Tap>& down, int channel, Picture& out) {
+    int first = across.front().first, last = first;
+    for (const Tap& h : across) last = std::max(last, h.first + static_cast<int>(h.weights.size()));
+    std::vector<std::uint32_t> acc(static_cast<std::size_t>(last - first));
+    const int shift = 8 * channel;
+    for (int y = 0; y < out.height; ++y) {
+        const Tap& t = down[static_cast<std::size_t>(y)];
+        std::fill(acc.begin(), acc.end(), 0u);
+        for (std::size_t k = 0; k < t.weights.size(); ++k) {
+            const std::uint32_t w = t.weights[k];
+            if (!w) continue;
+            const std::uint8_t* src = plane + (t.first + static_cast<std::ptrdiff_t>(k)) * pitch + first * step;
+            for (std::size_t i = 0; i < acc.size(); ++i, src += step) acc[i] += w * *src;
+        }
+        std::uint32_t* dst = &out.px[static_cast<std::size_t>(y) * static_cast<std::size_t>(out.width)];
+        for (int x = 0; x < out.width; ++x) {
+            const Tap& h = across[static_cast<std::size_t>(x)];
+            std::uint64_t c = 0;
+            const std::uint32_t* p = &acc[static_cast<std::size_t>(h.first - first)];
+            for (std::size_t k = 0; k < h.weights.size(); ++k) c += std::uint64_t{h.weights[k]} * ((p[k] + 128) >> 8);
+            dst[x] |= static_cast<std::uint32_t>(std::min<std::uint64_t>(255, (c + (1u << 23)) >> 24)) << shift;
+        }
+    }
+}
+
+}  // namespace
+
+bool UnpackScaled(const std::uint8_t* data, std::size_t size, const PixelLayout& l, int width, int height,
+                  Picture& out) {
+    const bool planar = l.kind == PixelLayout::Nv12 || l.kind == PixelLayout::I420;
+    if (!planar || width <= 0 || height <= 0 || (width == l.width && height == l.height)) {
+        Picture full;
+        if (!UnpackPicture(data, size, l, full)) return false;
+        out = ScaleByAreaAveraging(full, width, height);
+        return true;
+    }
+    const std::size_t stride = StrideWithin(data, size, l);
+    if (!stride) return false;
+    // As UnpackPicture reads them: the luma rows upwards in a bottom-up buffer, the
+    // chroma rows downwards.
+    const std::size_t rows = static_cast<std::size_t>(l.planeHeight), chromaRows = (rows + 1) / 2;
+    const auto pitch = static_cast<std::ptrdiff_t>(stride);
+    std::vector<Tap> across = AreaTaps(l.width, width), down = AreaTaps(l.height, height);
+    std::vector<Tap> chromaAcross, chromaDown;
+    for (const Tap& t : across) chromaAcross.push_back(ChromaTap(t, l.left));
+    for (const Tap& t : down) chromaDown.push_back(ChromaTap(t, l.top));
+    // Luma taps count from the picture's corner; chroma taps from the plane's.
+    for (Tap& t : across) t.first += l.left;
+    for (Tap& t : down) t.first += l.top;
+    out.width = width;
+    out.height = height;
+    out.px.assign(static_cast<std::size_t>(width) * static_cast<std::size_t>(height), 0);
+    const bool up = l.stride < 0;
+    const std::uint8_t* luma = up ? data + (rows - 1) * stride : data;
+    const std::uint8_t* chroma = data + stride * rows;
+    ScalePlane(luma, up ? -pitch : pitch, 1, across, down, 2, out);
+    if (l.kind == PixelLayout::Nv12) {
+        ScalePlane(chroma, pitch, 2, chromaAcross, chromaDown, 1, out);
+        ScalePlane(chroma + 1, pitch, 2, chromaAcross, chromaDown, 0, out);
+    } else {
+        const std::size_t cstride = stride / 2;
+        const auto cpitch = static_cast<std::ptrdiff_t>(cstride);
+        ScalePlane(chroma, cpitch, 1, chromaAcross, chromaDown, 1, out);
+        ScalePlane(chroma + cstride * chromaRows, cpitch, 1, chromaAcross, chromaDown, 0, out);
+    }
+    return true;
 }
 
 }  // namespace mt

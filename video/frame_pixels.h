@@ -43,4 +43,10 @@ void ApplyColourMatrix(const PixelLayout& layout, Picture& picture);
 // the source area it covers.
 Picture ScaleByAreaAveraging(const Picture& in, int width, int height);
 
+// UnpackPicture then ScaleByAreaAveraging, the same pixels exactly, but a YUV
+// picture with chroma planes (NV12, I420) is scaled plane by plane from the
+// buffer, without the picture at full size in between.
+bool UnpackScaled(const std::uint8_t* data, std::size_t size, const PixelLayout& layout, int width, int height,
+                  Picture& out);
+
 }  // namespace mt

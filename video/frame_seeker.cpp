@@ -45,21 +45,22 @@ bool FrameSeeker::SeekTo(std::int64_t time) {
 }
 
 // Reads from next_ up to `frame`.
-bool FrameSeeker::ReadOn(long frame) {
+bool FrameSeeker::ReadOn(long frame, const Passed& passed) {
     while (next_ <= frame) {
         if (!reader_.Read()) {
             next_ = -1;
             return false;
         }
+        if (passed && next_ < frame) passed(next_);
         ++next_;
     }
     return true;
 }
 
-bool FrameSeeker::FromStart(long frame) {
+bool FrameSeeker::FromStart(long frame, const Passed& passed) {
     if (!SeekTo(0)) return false;
     next_ = 0;
-    return ReadOn(frame);
+    return ReadOn(frame, passed);
 }
 
 // The frame whose display time holds the stamp: the last one stamped at or before it.
@@ -68,18 +69,19 @@ long FrameSeeker::FrameAt(std::int64_t stamp) const {
     return static_cast<long>(it - times_.begin()) - 1;
 }
 
-bool FrameSeeker::Reach(long frame) {
+bool FrameSeeker::Reach(long frame, const Passed& passed) {
     if (times_.empty()) return false;
     frame = std::clamp(frame, 0L, Length() - 1);
-    if (next_ >= 0 && frame >= next_ && (frame - next_ <= kReadAhead || !seeksExact_)) return ReadOn(frame);
-    if (!seeksExact_) return FromStart(frame);
-    if (!SeekTo(MiddleOf(frame))) return FromStart(frame);
+    if (next_ >= 0 && frame >= next_ && (frame - next_ <= kReadAhead || !seeksExact_)) return ReadOn(frame, passed);
+    if (!seeksExact_) return FromStart(frame, passed);
+    if (!SeekTo(MiddleOf(frame))) return FromStart(frame, passed);
     auto stamp = reader_.Read();
-    if (!stamp) return FromStart(frame);
+    if (!stamp) return FromStart(frame, passed);
     const long landed = FrameAt(*stamp);
-    if (landed < 0 || landed > frame) return FromStart(frame);
+    if (landed < 0 || landed > frame) return FromStart(frame, passed);
+    if (passed && landed < frame) passed(landed);
     next_ = landed + 1;
-    return ReadOn(frame);
+    return ReadOn(frame, passed);
 }
 
 }  // namespace mt

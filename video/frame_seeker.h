@@ -9,6 +9,7 @@
 // are read forward from the start. No window needed.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -39,12 +40,15 @@ public:
     std::int64_t TimeOf(long frame) const;
     bool SeeksExact() const noexcept { return seeksExact_; }
     // Makes frame n the reader's current picture. False when it cannot be read.
-    bool Reach(long frame);
+    // `passed` is told each earlier frame the reader reads on the way, while it is
+    // the reader's current picture (from the key frame a seek lands on, or reading on).
+    using Passed = std::function<void(long frame)>;
+    bool Reach(long frame, const Passed& passed = nullptr);
 
 private:
     bool SeekTo(std::int64_t time);
-    bool ReadOn(long frame);
-    bool FromStart(long frame);
+    bool ReadOn(long frame, const Passed& passed);
+    bool FromStart(long frame, const Passed& passed);
     std::int64_t MiddleOf(long frame) const;
     long FrameAt(std::int64_t stamp) const;
 

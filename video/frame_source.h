@@ -52,6 +52,11 @@ private:
 // Media Foundation's source reader, loaded at run time (mfplat, mfreadwrite):
 // nullptr where Media Foundation is absent, the file has no video stream, or it cannot be opened.
 std::unique_ptr<FrameSource> OpenMediaFoundationFrames(const std::string& ansiPath);
+// Starts the platform's decoding back end once in the process, by reading a tiny
+// H.264 clip in the temporary folder through a source reader and dropping it, so
+// that the first clip opened does not wait for it. Blocks: for a worker thread.
+// False where Media Foundation is absent or the clip could not be read.
+bool PrepareMediaFoundation();
 // Where the last OpenMediaFoundationFrames spent its time, in milliseconds (for
 // the measurements): loading Media Foundation, reading the file's sample table
 // or index, creating the source reader, and reading the first frame (or the
@@ -60,4 +65,8 @@ struct OpenBreakdown {
     double platformMs = 0, tableMs = 0, readerMs = 0, firstReadMs = 0;
 };
 OpenBreakdown LastMediaFoundationOpen();
+// For the measurements: the milliseconds the decoder of a source that
+// OpenMediaFoundationFrames made takes to reach frame n from where it stands (as
+// a jump reaches it), without fitting or keeping any frame; negative for another source.
+double MediaFoundationReachMs(FrameSource& source, long frame);
 }

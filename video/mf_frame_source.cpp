@@ -12,8 +12,6 @@
 #include <chrono>
 #include <cstring>
 #include <limits>
-#include <list>
-#include <map>
 #include <optional>
 #include <vector>
 
@@ -22,9 +20,11 @@
 #include "base/handles.h"
 #include "base/text.h"
 #include "video/clip_header.h"
+#include "video/fitted_frames.h"
 #include "video/frame_pixels.h"
 #include "video/frame_seeker.h"
 #include "video/frame_source.h"
+#include "video/tiny_clip.h"
 
 namespace mt {
 namespace {
@@ -179,17 +179,15 @@ public:
         if (!sample_) return false;
         ComPtr<IMFMediaBuffer> buffer;
         if (FAILED(sample_->ConvertToContiguousBuffer(buffer.put()))) return false;
-        mt::Picture samples;
-        if (!UnpackWithPitch(buffer.get(), samples)) {
+        // Scaled first: the conversion is linear, and cheaper on the smaller picture.
+        if (!UnpackWithPitch(buffer.get(), width, height, out)) {
             BYTE* data = nullptr;
             DWORD length = 0;
             if (FAILED(buffer->Lock(&data, nullptr, &length))) return false;
-            const bool ok = UnpackPicture(data, length, layout_, samples);
+            const bool ok = UnpackScaled(data, length, layout_, width, height, out);
             buffer->Unlock();
             if (!ok) return false;
         }
-        // Scaled first: the conversion is linear, and cheaper on the smaller picture.
-        out = ScaleByAreaAveraging(samples, width, height);
         ApplyColourMatrix(layout_, out);
         return true;
     }
@@ -197,7 +195,7 @@ public:
 private:
     // Through the buffer's own row pitch, where it tells one (decoders on Windows pad
     // rows): false where it does not, or its rows run bottom-up.
-    bool UnpackWithPitch(IMFMediaBuffer* buffer, mt::Picture& out) {
+    bool UnpackWithPitch(IMFMediaBuffer* buffer, int width, int height, mt::Picture& out) {
         ComPtr<IMF2DBuffer> planes;
         if (FAILED(buffer->QueryInterface(IID_PPV_ARGS(planes.put())))) return false;
         BYTE* top = nullptr;
@@ -211,7 +209,7 @@ private:
             const bool twoPlanes = layout.kind == PixelLayout::Nv12 || layout.kind == PixelLayout::I420;
             const std::size_t rows = static_cast<std::size_t>(layout.planeHeight) +
                                      (twoPlanes ? (static_cast<std::size_t>(layout.planeHeight) + 1) / 2 : 0);
-            ok = UnpackPicture(top, static_cast<std::size_t>(pitch) * rows, layout, out);
+            ok = UnpackScaled(top, static_cast<std::size_t>(pitch) * rows, layout, width, height, out);
         }
         planes->Unlock2D();
         return ok;
@@ -263,41 +261,12 @@ private:
     PixelLayout layout_;
 };
 
-// The fitted pictures of the frames shown last, up to a memory bound.
-class FittedFrames {
-public:
-    explicit FittedFrames(std::size_t maxBytes) : maxBytes_(maxBytes) {}
-    const Picture* Find(long frame) {
-        auto it = frames_.find(frame);
-        if (it == frames_.end()) return nullptr;
-        order_.splice(order_.end(), order_, it->second.second);
-        return &it->second.first;
-    }
-    bool Holds(long frame) const { return frames_.count(frame) != 0; }
-    const Picture& Add(long frame, Picture picture) {
-        const std::size_t bytes = picture.px.size() * sizeof(std::uint32_t);
-        while (!order_.empty() && bytes_ + bytes > maxBytes_) {
-            auto old = frames_.find(order_.front());
-            bytes_ -= old->second.first.px.size() * sizeof(std::uint32_t);
-            frames_.erase(old);
-            order_.pop_front();
-        }
-        bytes_ += bytes;
-        order_.push_back(frame);
-        auto& entry = frames_[frame];
-        entry = {std::move(picture), std::prev(order_.end())};
-        return entry.first;
-    }
-private:
-    std::size_t maxBytes_, bytes_ = 0;
-    std::list<long> order_;  // least recently shown first
-    std::map<long, std::pair<Picture, std::list<long>::iterator>> frames_;
-};
-
 class MfFrameSource final : public FrameSource {
 public:
     MfFrameSource(std::unique_ptr<MfReader> reader, bool seeksExact, std::vector<std::int64_t> frameTimes)
-        : reader_(std::move(reader)), seeker_(*reader_, seeksExact, std::move(frameTimes)), cache_(64u << 20) {
+        : reader_(std::move(reader)), seeker_(*reader_, seeksExact, std::move(frameTimes)),
+          cache_(seeker_, [this](Picture& out) { return reader_->Picture(fitted_.width, fitted_.height, out); },
+                 64u << 20) {
         const PictureSize display = reader_->DisplaySize();
         fitted_ = FitWithin(display.width, display.height);
     }
@@ -319,9 +288,7 @@ public:
     }
     bool Draw(HDC dc, const RECT& dest, long frame) override {
         if (!Usable() || dest.right <= dest.left || dest.bottom <= dest.top) return false;
-        frame = std::clamp(frame, 0L, Length() - 1);
-        const Picture* picture = cache_.Find(frame);
-        if (!picture) picture = Decode(frame);
+        const Picture* picture = cache_.Show(std::clamp(frame, 0L, Length() - 1));
         if (!picture) return false;
         const BITMAPINFO info = TopDownDib32(picture->width, picture->height);
         SavedDCState saved(dc);
@@ -350,31 +317,28 @@ public:
     }
 
     // The first frame not held of the kAhead after `frame`, read on from where the
-    // decoder is. The cache lets the frames shown longest ago go for it: kAhead
-    // frames, and as many shown last, are well within its bound.
+    // decoder is. The cache lets the frames farthest from the one shown go for it:
+    // kAhead frames after it, and as many before, are well within its bound.
     bool ReadAhead(long frame) override {
         if (!Usable() || failed_) return false;
         const long last = std::min(Length() - 1, std::max(0L, frame) + kAhead);
         for (long next = std::max(0L, frame + 1); next <= last; ++next) {
             if (cache_.Holds(next)) continue;
-            if (!Decode(next)) failed_ = true;
+            if (!cache_.Decode(next)) failed_ = true;
             return !failed_;
         }
         return false;
     }
 
+    // The decoder on frame n, nothing fitted or kept (for the measurements).
+    bool ReachOnly(long frame) { return Usable() && seeker_.Reach(std::clamp(frame, 0L, Length() - 1)); }
+
 private:
     static constexpr long kAhead = 60;
 
-    const Picture* Decode(long frame) {
-        Picture fitted;
-        if (!seeker_.Reach(frame) || !reader_->Picture(fitted_.width, fitted_.height, fitted)) return nullptr;
-        return &cache_.Add(frame, std::move(fitted));
-    }
-
     std::unique_ptr<MfReader> reader_;
     FrameSeeker seeker_;
-    FittedFrames cache_;
+    FrameStore cache_;  // the frames shown, read ahead and passed on the way to them
     PictureSize fitted_;
     bool failed_ = false;  // a frame read ahead could not be decoded: no more reading ahead
 };
@@ -430,5 +394,41 @@ std::unique_ptr<FrameSource> OpenMediaFoundationFrames(const std::string& ansiPa
 }
 
 OpenBreakdown LastMediaFoundationOpen() { return lastOpen; }
+
+double MediaFoundationReachMs(FrameSource& source, long frame) {
+    auto* ours = dynamic_cast<MfFrameSource*>(&source);
+    if (!ours) return -1;
+    const auto start = std::chrono::steady_clock::now();
+    if (!ours->ReachOnly(frame)) return -1;
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+bool PrepareMediaFoundation() {
+    const MediaFoundation& mf = MediaFoundation::Get();
+    if (!mf.Present()) return false;
+    // The tiny clip, named for this process.
+    wchar_t folder[MAX_PATH + 1] = {};
+    const DWORD length = ::GetTempPathW(MAX_PATH + 1, folder);
+    if (length == 0 || length > MAX_PATH) return false;
+    const std::wstring path =
+        std::wstring(folder) + L"movetrail-prepare-" + std::to_wstring(::GetCurrentProcessId()) + L".mp4";
+    const std::vector<std::uint8_t> clip = TinyH264Clip();
+    {
+        OwnedFile file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY,
+                                     nullptr));
+        DWORD written = 0;
+        if (!file.valid() || !::WriteFile(file.get(), clip.data(), static_cast<DWORD>(clip.size()), &written, nullptr) ||
+            written != clip.size())
+            return false;
+    }
+    // Read as a clip is read: the reader, its decoder and the first frame.
+    bool read = false;
+    {
+        MfReader reader(mf, path, ClipHeader{});
+        read = reader.Open() && reader.Read().has_value();
+    }
+    ::DeleteFileW(path.c_str());
+    return read;
+}
 
 }  // namespace mt

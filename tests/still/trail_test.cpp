@@ -3,6 +3,7 @@
 // and the values the dialog takes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "still/motion.h"
@@ -112,10 +113,27 @@ TEST(Trail, TenMinutesOrMoreOfEveryFrameAtThePanesSizeArePlannedInTwoPasses) {
             return false;
         });
         EXPECT_FALSE(job.OnePass()) << frames;
-        EXPECT_EQ(job.Total(), static_cast<int>(kBackgroundFrames) + 1 + frames) << frames;
+        // The first pass reads what may be kept; each chosen frame is laid in once.
+        EXPECT_EQ(job.FirstPassFrames(), TrailJob::kKeptBytes / (320 * 240 * 3)) << frames;
+        EXPECT_EQ(job.Total(), static_cast<int>(job.FirstPassFrames()) + 1 + frames) << frames;
     }
     TrailJob fits({0, 299, 1, TrailMethod::Moving}, 320, 180, std::nullopt, [](long, PixelPlane&) { return false; });
     EXPECT_TRUE(fits.OnePass());
+}
+
+TEST(Trail, WhereTheBackgroundAndSomeFramesFitTheOthersAreReadOnceTheBackgroundIsKnownEachOnce) {
+    // 41 frames: the background is 31 of them; room for 4 of the other 10, read in
+    // the first pass; the other 6 are read in the second.
+    Clip clip;
+    const PixelPlane out = Build(clip, {0, 40, 1, TrailMethod::Moving}, std::nullopt, kW * kH * 3 * 35);
+    std::vector<long> all;
+    for (long f = 0; f <= 40; ++f) all.push_back(f);
+    ExpectTrail(out, all, clip.colour, Ground);
+    for (long f = 0; f <= 40; ++f) EXPECT_EQ(clip.reads[f], 1) << f;
+    TrailJob job({0, 40, 1, TrailMethod::Moving}, kW, kH, std::nullopt, [](long, PixelPlane&) { return true; },
+                 kW * kH * 3 * 35);
+    EXPECT_FALSE(job.OnePass());
+    EXPECT_EQ(job.FirstPassFrames(), 35u);
 }
 
 TEST(Trail, ADarkObjectOnABrightGroundComesOutWithMovingAndDarkest) {
@@ -229,9 +247,7 @@ TEST(Motion, ASquareMovingAtConstantSpeedGivesItsCentroidsExactlyAndVelocityWith
     Clip clip;
     TrailJob job({1, 13, 3, TrailMethod::Moving}, kW, kH, std::nullopt, [&](long n, PixelPlane& p) { return clip.Read(n, p); });
     MotionTracker tracker(kH);
-    job.OnChosenFrame([&](long frame, const std::vector<std::uint8_t>& mask) {
-        tracker.Add(frame, frame / 30.0, MaskParts(mask, kW, kH));
-    });
+    job.OnChosenFrame([&](long frame, const std::vector<MaskPart>& parts) { tracker.Add(frame, frame / 30.0, parts); });
     while (job.Step()) {
     }
     const std::vector<MotionRow>& rows = tracker.Rows();

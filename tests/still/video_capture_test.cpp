@@ -2,6 +2,8 @@
 // the pane in the same test) is what lands in the still image.
 #include "still/still_fixture.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
@@ -600,6 +602,18 @@ TEST_P(TrailCapture, ATrailOfWhatMovesFillsTheTableWhichCopiesScalesRecordsByHan
     EXPECT_NEAR(Field(byHand[1][2]), 0.5, 1e-9);
     EXPECT_NEAR(Field(byHand[1][3]), 1.8, 1e-9);
     EXPECT_EQ(byHand[1][8], L"");
+    // Delete removes the selected row, the hand-recorded one.
+    {
+        HWND list = ::GetDlgItem(table, PositionTableIds::kList);
+        LVITEMW item{};
+        item.stateMask = item.state = LVIS_SELECTED;
+        ::SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+        ::SendMessageW(list, WM_KEYDOWN, VK_DELETE, 0);
+        ::SendMessageW(list, WM_KEYUP, VK_DELETE, 0);
+        EXPECT_EQ(CopiedTable(table).size(), 8u);
+        form->PositionTable->Table().Record({0, 0, 50, 180, std::nullopt});
+        form->PositionTable->Refresh();
+    }
 
     // 保存... writes the same table as CSV, UTF-8 with a byte-order mark.
     const std::string saved = folder.Path() + "\\positions.csv";

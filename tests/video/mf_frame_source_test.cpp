@@ -12,9 +12,12 @@
 #include "common/marker_clips.h"
 #include "common/media.h"
 #include "video/clip_header.h"
+#include "video/decoder_warm_up.h"
+#include "video/fitted_frames.h"
 #include "video/frame_pixels.h"
 #include "video/frame_seeker.h"
 #include "video/frame_source.h"
+#include "video/warm_up.h"
 
 namespace mt::test {
 namespace {
@@ -167,6 +170,37 @@ TEST(MediaFoundationFrames, AFileWithoutVideoOrNotAClipGivesNoSource) {
     EXPECT_FALSE(OpenMediaFoundationFrames(folder.File("missing.mp4")));
 }
 
+TEST(MediaFoundationFrames, TheDecoderIsPreparedAtStartOnlyWhereMediaFoundationIsInstalled) {
+    std::vector<std::wstring> asked;
+    auto folderWith = [&](std::vector<std::wstring> files) {
+        return [&asked, files](const wchar_t* name) {
+            asked.push_back(name);
+            return std::find(files.begin(), files.end(), name) != files.end();
+        };
+    };
+    EXPECT_TRUE(PrepareDecoderAtStart(false, folderWith({L"mfplat.dll", L"mfreadwrite.dll"})));
+    EXPECT_FALSE(PrepareDecoderAtStart(false, folderWith({L"mfplat.dll"})));
+    EXPECT_FALSE(PrepareDecoderAtStart(false, folderWith({L"mfreadwrite.dll"})));
+    EXPECT_FALSE(PrepareDecoderAtStart(false, folderWith({})));
+    // A file named on the command line opens at once (or is a picture): not prepared.
+    asked.clear();
+    EXPECT_FALSE(PrepareDecoderAtStart(true, folderWith({L"mfplat.dll", L"mfreadwrite.dll"})));
+    EXPECT_TRUE(asked.empty());
+}
+
+TEST(MediaFoundationFrames, TheDecoderPreparedOnAWorkerThreadLeavesNothingBehind) {
+    char folder[MAX_PATH + 1] = {};
+    ASSERT_GT(::GetTempPathA(MAX_PATH + 1, folder), 0u);
+    const std::string clip = std::string(folder) + "movetrail-prepare-" + std::to_string(::GetCurrentProcessId()) + ".mp4";
+    {
+        auto warmUp = DecoderWarmUp::Start();
+        ASSERT_TRUE(warmUp);
+        ASSERT_TRUE(warmUp->Finish(60000));
+        EXPECT_TRUE(warmUp->Prepared());
+    }
+    EXPECT_FALSE(FileExists(clip));
+}
+
 // A decoder of a clip whose frames show at the given times (30 fps unless given),
 // its time stamps starting at `offset`. Like Windows' reader, its seeks land on the
 // key frame before the time asked for and stamp frames with their own times; like
@@ -286,6 +320,64 @@ TEST(FrameSeeking, ClipsWithRepeatedTimeStampsAreReadFromTheStart) {
     }
 }
 
+// A store over the fake decoder whose fitted pictures are 16x16 (1 KB), each
+// pixel the number of the frame the decoder fitted.
+struct FakeStore {
+    FakeStore(int frames, std::size_t maxBytes)
+        : decoder(frames, 30, 0, true), seeker(decoder, true, FakeDecoder::Every(FakeDecoder::kPeriod, frames)),
+          store(seeker,
+                [this](Picture& out) {
+                    out.width = out.height = 16;
+                    out.px.assign(256, static_cast<std::uint32_t>(decoder.current));
+                    return true;
+                },
+                maxBytes) {}
+    // The frame a shown picture was fitted from; -1 for none.
+    long Shown(long frame) {
+        const Picture* p = store.Show(frame);
+        return p ? static_cast<long>(p->px[0]) : -1;
+    }
+    FakeDecoder decoder;
+    FrameSeeker seeker;
+    FrameStore store;
+};
+
+TEST(FrameSeeking, FramesDecodedOnTheWayToASeekAreThenShownFromMemory) {
+    FakeStore clip(300, 64u << 10);
+    ASSERT_EQ(clip.Shown(75), 75);  // from the key frame at 60
+    EXPECT_EQ(clip.decoder.current, 75);
+    const int reads = clip.decoder.reads, seeks = clip.decoder.seeks;
+    for (long frame = 74; frame >= 60; --frame) EXPECT_EQ(clip.Shown(frame), frame);
+    EXPECT_EQ(clip.decoder.reads, reads);
+    EXPECT_EQ(clip.decoder.seeks, seeks);
+    // Read on ten frames at a time (as PageDown does), then back over them.
+    ASSERT_EQ(clip.Shown(85), 85);
+    ASSERT_EQ(clip.Shown(95), 95);
+    const int onward = clip.decoder.reads;
+    for (long frame = 94; frame >= 76; --frame) EXPECT_EQ(clip.Shown(frame), frame);
+    EXPECT_EQ(clip.decoder.reads, onward);
+}
+
+TEST(FrameSeeking, TheFramesKeptStayWithinTheirBoundAndNearestTheOneShown) {
+    // Room for 40 pictures of a 3000-frame clip, its key frames 30 apart.
+    const std::size_t bound = 40 * 1024;
+    FakeStore clip(3000, bound);
+    for (long frame : {2999L, 15L, 1234L, 1789L, 40L, 2500L, 1000L, 999L, 1029L, 2039L}) {
+        ASSERT_EQ(clip.Shown(frame), frame);
+        EXPECT_LE(clip.store.Kept().Bytes(), bound) << "at frame " << frame;
+        EXPECT_LE(clip.store.Kept().Count(), 40u);
+    }
+    // Shown 2039, reached from the key frame at 2010: the frames before it are kept,
+    // the farthest of the jumps before are gone.
+    EXPECT_EQ(clip.store.Kept().Count(), 40u);
+    for (long frame = 2010; frame <= 2039; ++frame) EXPECT_TRUE(clip.store.Holds(frame)) << frame;
+    for (long frame : {2999L, 15L, 40L}) EXPECT_FALSE(clip.store.Holds(frame)) << frame;
+    // Stepping back then reads nothing.
+    const int reads = clip.decoder.reads;
+    for (long frame = 2038; frame >= 2010; --frame) ASSERT_EQ(clip.Shown(frame), frame);
+    EXPECT_EQ(clip.decoder.reads, reads);
+}
+
 TEST(FittedPictures, ScaleDownNeverUpKeepingTheAspect) {
     EXPECT_EQ(FitWithin(1920, 1080).width, 320);
     EXPECT_EQ(FitWithin(1920, 1080).height, 180);
@@ -293,6 +385,46 @@ TEST(FittedPictures, ScaleDownNeverUpKeepingTheAspect) {
     EXPECT_EQ(FitWithin(1080, 1920).height, 240);
     EXPECT_EQ(FitWithin(160, 120).width, 160);
     EXPECT_EQ(FitWithin(160, 120).height, 120);
+}
+
+TEST(FittedPictures, ScaledFromTheDecodersPlanesAsFromTheWholePicture) {
+    // NV12 and I420 buffers of random samples, cropped, padded, some bottom-up.
+    std::uint32_t seed = 7;
+    auto next = [&seed] { return seed = seed * 1664525u + 1013904223u, seed >> 8; };
+    int cases = 0;
+    for (auto kind : {PixelLayout::Nv12, PixelLayout::I420})
+        for (int trial = 0; trial < 60; ++trial) {
+            PixelLayout l;
+            l.kind = kind;
+            l.planeWidth = static_cast<int>(8 + next() % 120) & ~1;
+            l.planeHeight = static_cast<int>(8 + next() % 90);
+            l.left = static_cast<int>(next() % 4);
+            l.top = static_cast<int>(next() % 4);
+            l.width = l.planeWidth - l.left - static_cast<int>(next() % 3);
+            l.height = l.planeHeight - l.top - static_cast<int>(next() % 3);
+            l.stride = (l.planeWidth + static_cast<int>(next() % 8 & ~1u)) * (trial % 5 ? 1 : -1);
+            const std::size_t stride = static_cast<std::size_t>(std::abs(l.stride)), rows = l.planeHeight;
+            std::vector<std::uint8_t> buffer(stride * rows + 2 * (stride / 2) * ((rows + 1) / 2));
+            for (auto& b : buffer) b = static_cast<std::uint8_t>(next());
+            const int width = 1 + static_cast<int>(next() % l.width), height = 1 + static_cast<int>(next() % l.height);
+            Picture whole, scaled;
+            ASSERT_TRUE(UnpackPicture(buffer.data(), buffer.size(), l, whole));
+            ASSERT_TRUE(UnpackScaled(buffer.data(), buffer.size(), l, width, height, scaled));
+            const Picture expected = ScaleByAreaAveraging(whole, width, height);
+            ASSERT_EQ(scaled.width, expected.width);
+            ASSERT_EQ(scaled.height, expected.height);
+            EXPECT_EQ(scaled.px, expected.px) << (kind == PixelLayout::Nv12 ? "NV12 " : "I420 ") << l.width << "x"
+                                              << l.height << " to " << width << "x" << height;
+            ++cases;
+        }
+    EXPECT_EQ(cases, 120);
+    // A buffer too small for its layout gives nothing.
+    PixelLayout l;
+    l.planeWidth = l.width = 64;
+    l.planeHeight = l.height = 48;
+    std::vector<std::uint8_t> shortBuffer(64 * 48);
+    Picture none;
+    EXPECT_FALSE(UnpackScaled(shortBuffer.data(), shortBuffer.size(), l, 16, 12, none));
 }
 
 TEST(FittedPictures, OnePixelLinesAverageToGreyInsteadOfAliasing) {
