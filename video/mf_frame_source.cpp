@@ -349,6 +349,8 @@ public:
         return true;
     }
 
+    bool Holds(long frame) const override { return cache_.Holds(frame); }
+
     // The first frame not held of the kAhead after `frame`, read on from where the
     // decoder is. The cache lets the frames shown longest ago go for it: kAhead
     // frames, and as many shown last, are well within its bound.
