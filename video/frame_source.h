@@ -28,6 +28,12 @@ public:
         (void)frame;
         return false;
     }
+    // Whether frame n is decoded and held (read ahead or shown), so that showing
+    // it decodes nothing.
+    virtual bool Holds(long frame) const {
+        (void)frame;
+        return false;
+    }
     // The pixels of frame n as Draw shows them at width x height (0x00RRGGBB, rows
     // top-down), read without moving what the display shows. False when it
     // cannot be decoded.

@@ -316,6 +316,8 @@ public:
         return true;
     }
 
+    bool Holds(long frame) const override { return cache_.Holds(frame); }
+
     // The first frame not held of the kAhead after `frame`, read on from where the
     // decoder is. The cache lets the frames farthest from the one shown go for it:
     // kAhead frames after it, and as many before, are well within its bound.

@@ -188,10 +188,11 @@ TEST_F(Desktop, WithNoVideoTheJumpsAndTheWheelReportTheMissingDeviceAsTheButtons
         ASSERT_TRUE(report.Wait()) << "no report for " << what;
         EXPECT_TRUE(report.view.Shows(L"MCI デバイスがありません.")) << what;
     }
-    // The wheel elsewhere is no step: nothing is reported.
-    DialogDriver none(L"Movetrail", Pressing(IDOK), 3000);
+    // The wheel elsewhere is no step: nothing is reported. A report shows inside
+    // the call (the driver answers it, so the call returns).
+    DialogDriver none(L"Movetrail");
     TurnWheel(form->Panel2->Handle(), -WHEEL_DELTA);
-    EXPECT_FALSE(none.Wait()) << "a report for the wheel over the still image";
+    EXPECT_FALSE(none.TakenYet()) << "a report for the wheel over the still image";
 }
 
 }  // namespace

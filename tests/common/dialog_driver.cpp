@@ -136,6 +136,16 @@ bool DialogDriver::Wait() {
     return answered_;
 }
 
+bool DialogDriver::TakenYet() {
+    {
+        std::lock_guard guard(lock);
+        if (!dialog_) expired_ = true;
+    }
+    ::SetEvent(taken_.get());
+    Wait();
+    return dialog_ != nullptr;
+}
+
 // On the dialog's thread: its activation hands it to the first driver waiting
 // for it, its destruction tells that driver it has gone.
 LRESULT CALLBACK DialogDriver::Hook(int code, WPARAM wp, LPARAM lp) {
@@ -157,7 +167,8 @@ LRESULT CALLBACK DialogDriver::Hook(int code, WPARAM wp, LPARAM lp) {
 
 DWORD WINAPI DialogDriver::Run(void* p) {
     auto* self = static_cast<DialogDriver*>(p);
-    if (::WaitForSingleObject(self->taken_.get(), self->timeoutMs_) != WAIT_OBJECT_0) {
+    ::WaitForSingleObject(self->taken_.get(), self->timeoutMs_);
+    {
         std::lock_guard guard(lock);
         self->expired_ = !self->dialog_;
         if (self->expired_) return 0;

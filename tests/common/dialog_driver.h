@@ -75,6 +75,10 @@ public:
     // Waits for the answer, handling this thread's messages meanwhile; true when
     // a window was taken and answered.
     bool Wait();
+    // Whether a window has been taken by now, without waiting for one; when none
+    // has, the driver takes none from now on. For a window that would show
+    // inside a call (a modal message): checked once the call has returned.
+    bool TakenYet();
     DialogView view;
     int strays = 0;
 

@@ -55,6 +55,21 @@ bool PumpUntil(const std::function<bool()>& cond, DWORD timeoutMs) {
     }
 }
 
+bool PumpEachUntil(const std::function<bool()>& cond, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    while (!cond()) {
+        if (::GetTickCount() - start > timeoutMs) return false;
+        MSG msg;
+        if (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageW(&msg);
+        } else {
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        }
+    }
+    return true;
+}
+
 namespace {
 // Handles input SendInput has queued, until no message of the range waits (at most 5 s).
 void HandleInput(UINT first, UINT last) {

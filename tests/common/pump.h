@@ -11,6 +11,9 @@ namespace mt::test {
 
 // Handles this thread's messages until cond() holds or timeoutMs passes.
 bool PumpUntil(const std::function<bool()>& cond, DWORD timeoutMs = 5000);
+// The same, cond() checked after each message: for a state that messages which
+// keep coming (reading ahead) reach on their way.
+bool PumpEachUntil(const std::function<bool()>& cond, DWORD timeoutMs);
 // Handles messages until none is waiting, for at most timeoutMs; false when they
 // kept coming that long (a timer of the program's that never stops).
 bool PumpUntilIdle(DWORD timeoutMs);

@@ -331,7 +331,16 @@ TEST_F(MarkerPaneTest, StepsAndSeeksOntoFramesReadAheadShowThoseFrames) {
     ASSERT_TRUE(ProgramMci().IsOwnDevice(player.DeviceId()));
     form->Button5Click();
     form->Button4Click();
-    ASSERT_TRUE(PumpUntilQuiet(200, 30000)) << "reading ahead from the first frame never ends";
+    // Until the frames stepped and sought onto below are read ahead (the device
+    // reads on meanwhile), however slowly this machine decodes. Not until the
+    // thread stands quiet: with the mouse resting over a button, its hint's
+    // timer ticks every few milliseconds for as long as it rests there.
+    const std::shared_ptr<FrameSource> frames = ProgramMci().FramesOf(player.DeviceId());
+    ASSERT_TRUE(frames);
+    const long ahead[] = {1, 2, 49, 50};
+    ASSERT_TRUE(PumpEachUntil([&] { return std::all_of(std::begin(ahead), std::end(ahead), [&](long f) { return frames->Holds(f); }); },
+                              300000))
+        << "reading ahead from the first frame never reaches frame 50";
     EXPECT_NEAR(MarkerLeft(clip), clip.FittedLeft(0), 1.0) << "the first frame, read ahead from";
     auto shows = [&](long f) {
         EXPECT_EQ(player.QueryPosition(), f);
