@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#if defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__))
+#include <emmintrin.h>
+#endif
 #include <iterator>
 #include <stdexcept>
 #include <string>
@@ -181,6 +184,38 @@ void DropSpecks(std::vector<std::uint8_t>& mask, int w, int h, std::vector<MaskP
         if (mask[std::size_t(at)] == 2) mask[std::size_t(at)] = 1;
 }
 
+// mask[i] = Differs(f[i], b[i]), four pixels at a time where the processor has
+// SSE2 (the bytes' differences both ways, saturated, above the threshold).
+#if defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__))
+__attribute__((target("sse2"))) void MarkDiffering4(const std::uint32_t* f, const std::uint32_t* b,
+                                                    std::uint8_t* mask, std::size_t n) {
+    // The four lanes' "no channel differs" bits to four mask bytes.
+    static constexpr std::uint32_t kBytes[16] = {
+        0x01010101, 0x01010100, 0x01010001, 0x01010000, 0x01000101, 0x01000100, 0x01000001, 0x01000000,
+        0x00010101, 0x00010100, 0x00010001, 0x00010000, 0x00000101, 0x00000100, 0x00000001, 0x00000000};
+    const __m128i limit = _mm_set1_epi8(static_cast<char>(kMovingThreshold));
+    const __m128i channels = _mm_set1_epi32(0x00FFFFFF);
+    const __m128i zero = _mm_setzero_si128();
+    std::size_t i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(f + i));
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+        const __m128i apart = _mm_or_si128(_mm_subs_epu8(x, y), _mm_subs_epu8(y, x));
+        const __m128i over = _mm_and_si128(_mm_subs_epu8(apart, limit), channels);
+        const int same = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(over, zero)));
+        std::memcpy(mask + i, &kBytes[same], 4);
+    }
+    for (; i < n; ++i) mask[i] = Differs(f[i], b[i]) ? 1 : 0;
+}
+bool HasSse2() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("sse2");
+}
+#else
+bool HasSse2() { return false; }
+void MarkDiffering4(const std::uint32_t*, const std::uint32_t*, std::uint8_t*, std::size_t) {}
+#endif
+
 }  // namespace
 
 std::vector<std::uint8_t> MovingMask(const PixelPlane& frame, const PixelPlane& background,
@@ -190,7 +225,10 @@ std::vector<std::uint8_t> MovingMask(const PixelPlane& frame, const PixelPlane& 
     if (background.px.size() != frame.px.size()) return mask;
     const std::uint32_t* f = frame.px.data();
     const std::uint32_t* b = background.px.data();
-    for (std::size_t i = 0; i < mask.size(); ++i) mask[i] = Differs(f[i], b[i]) ? 1 : 0;
+    static const bool sse2 = HasSse2();
+    if (sse2) MarkDiffering4(f, b, mask.data(), mask.size());
+    else
+        for (std::size_t i = 0; i < mask.size(); ++i) mask[i] = Differs(f[i], b[i]) ? 1 : 0;
     DropSpecks(mask, frame.width, frame.height, parts);
     return mask;
 }
@@ -223,11 +261,21 @@ void TrailComposer::Add(const PixelPlane& frame) {
     }
     if (method_ == TrailMethod::Moving) {
         const std::vector<std::uint8_t> mask = MovingMask(frame, background_, &parts_);
-        for (std::size_t i = 0; i < mask.size(); ++i)
+        for (std::size_t i = 0; i < mask.size(); ++i) {
+            // Four pixels at a time over the still parts.
+            if ((i & 3) == 0 && i + 4 <= mask.size()) {
+                std::uint32_t four;
+                std::memcpy(&four, &mask[i], 4);
+                if (!four) {
+                    i += 3;
+                    continue;
+                }
+            }
             if (mask[i]) {
                 out_.px[i] = frame.px[i];
                 changed_[i] = 1;
             }
+        }
         return;
     }
     const bool brightest = method_ == TrailMethod::Brightest;
