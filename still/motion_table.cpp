@@ -40,8 +40,28 @@ int PositionDecimals(const MotionScale& scale) {
     return std::clamp(static_cast<int>(std::ceil(-std::log10(tenth) - 1e-9)), 1, 12);
 }
 
+// FormatFixed's text, made with whole numbers where no tie is near (a table
+// holds thousands of numbers, and the general way takes the value to 18
+// significant digits as text first).
+std::wstring Fixed(double value, int decimals, wchar_t separator) {
+    static constexpr long double kTens[] = {1e0L, 1e1L, 1e2L, 1e3L, 1e4L, 1e5L, 1e6L,
+                                            1e7L, 1e8L, 1e9L, 1e10L, 1e11L, 1e12L};
+    if (!std::isfinite(value) || decimals < 0 || decimals > 12) return FormatFixed(value, decimals, separator);
+    const long double scaled = std::fabs(static_cast<long double>(value)) * kTens[decimals];
+    if (scaled >= 1e13L) return FormatFixed(value, decimals, separator);  // a tie there is past telling
+    const long double whole = std::floor(scaled), part = scaled - whole;
+    if (std::fabs(part - 0.5L) < 1e-6L) return FormatFixed(value, decimals, separator);
+    const unsigned long long n = static_cast<unsigned long long>(whole) + (part > 0.5L ? 1u : 0u);
+    std::wstring digits = std::to_wstring(n);
+    if (digits.size() < static_cast<std::size_t>(decimals) + 1)
+        digits.insert(0, static_cast<std::size_t>(decimals) + 1 - digits.size(), L'0');
+    if (decimals > 0) digits.insert(digits.size() - static_cast<std::size_t>(decimals), 1, separator);
+    if (value < 0 && n != 0) digits.insert(0, 1, L'-');
+    return digits;
+}
+
 std::wstring Number(double value, int decimals, wchar_t separator) {
-    std::wstring text = FormatFixed(value, decimals, separator);
+    std::wstring text = Fixed(value, decimals, separator);
     // A value that rounds to nothing is shown without a sign.
     if (text.size() > 1 && text[0] == L'-' && text.find_first_not_of(std::wstring(L"0") + separator, 1) == std::wstring::npos)
         text.erase(0, 1);
