@@ -16,6 +16,7 @@
 #include "print/printer_setup_dialog.h"
 #include "still/position_table.h"
 #include "still/still_history.h"
+#include "video/decoder_warm_up.h"
 #include "video/media_player.h"
 
 namespace mt {
@@ -175,6 +176,8 @@ private:
     void WindowDetached(HWND) noexcept override { hwnd_ = nullptr; }
     HWND hwnd_ = nullptr;
     bool shown_ = false;
+    // The platform's decoder prepared while the video dialog first stands open.
+    std::unique_ptr<DecoderWarmUp> warmUp_;
     int wheelRest_ = 0;  // of a turn of the wheel less than a notch
     // A trail is being built; a close asked for meanwhile ends it, then the window.
     bool buildingTrail_ = false, closeAfterTrail_ = false;

@@ -7,7 +7,6 @@
 #include "app/form1.h"
 #include "base/application.h"
 #include "base/failure.h"
-#include "video/decoder_warm_up.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
     int exitCode = 0;
@@ -16,12 +15,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int showCommand) {
         mt::Application.SetTitle(L"Movetrail");
         auto form = std::make_unique<mt::TForm1>();
         form->Show(showCommand);
-        const std::wstring file = mt::CommandLineFile();
-        // Drawn first: opening a long clip takes a while, and the decoder is
-        // prepared beside the window, not before it.
-        ::RedrawWindow(form->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-        const auto warmUp = mt::DecoderWarmUp::AtStart(!file.empty());
-        if (!file.empty()) mt::Guarded([&] { form->OpenFile(file); });
+        if (std::wstring file = mt::CommandLineFile(); !file.empty()) {
+            // Drawn first: opening a long clip takes a while.
+            ::RedrawWindow(form->Handle(), nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+            mt::Guarded([&] { form->OpenFile(file); });
+        }
         exitCode = mt::Application.Run();
         form.reset();
     });

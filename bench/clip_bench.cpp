@@ -134,7 +134,8 @@ void Idle(double seconds) {
 }
 
 // The first open of the session, in a program of its own: with the decoder
-// prepared as the program prepares it at start and 2 s idle, or cold.
+// prepared as the program prepares it while the video dialog stands open, 2 s
+// before the clip is chosen, or cold.
 int FirstOpen(const MarkerClip& clip, bool prepared) {
     const auto window = bench::StartMainWindow();
     const auto warmUp = prepared ? mt::DecoderWarmUp::AtStart(false) : nullptr;

@@ -1,5 +1,5 @@
-// The platform's decoder prepared on a worker thread of its own as the program
-// starts (video/warm_up.h says where): one source reader created over a tiny clip (video/tiny_clip.h)
+// The platform's decoder prepared on a worker thread of its own when the video
+// dialog first opens (video/warm_up.h says where): one source reader created over a tiny clip (video/tiny_clip.h)
 // and dropped. The owner waits for the thread as it ends (10 s at most).
 #pragma once
 #include <windows.h>

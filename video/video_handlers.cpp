@@ -14,6 +14,10 @@ namespace mt {
 
 // Runs when 動画読込 is clicked: opens a video into the video pane and plays it.
 void TForm1::Button6Click() {
+    // While the user picks a file, the decoder's back end starts (once a session,
+    // where Media Foundation is installed): the first clip then opens without
+    // waiting for it, and a session that never opens a clip never pays for it.
+    if (!warmUp_) warmUp_ = DecoderWarmUp::AtStart(false);
     if (!OpenDialog1->Execute(hwnd_)) return;
     OpenVideo(OpenDialog1->FileName);
 }

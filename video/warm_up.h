@@ -1,6 +1,7 @@
-// Whether the program prepares the platform's decoder in the background as it
-// starts, so that the first clip a user opens does not wait for the decoding back
-// end to start (Wine starts GStreamer on the first source reader of a process).
+// Whether the program prepares the platform's decoder in the background (when the
+// video dialog first opens, while the user picks a file), so that the first clip a
+// user opens does not wait for the decoding back end to start (Wine starts
+// GStreamer on the first source reader of a process).
 // No window needed.
 #pragma once
 #include <functional>
