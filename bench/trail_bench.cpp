@@ -32,6 +32,7 @@
 #include "still/position_table.h"
 #include "still/trail.h"
 #include "still/trail_dialog.h"
+#include "still/trail_frames.h"
 #include "video/frame_source.h"
 
 namespace {
@@ -85,13 +86,25 @@ Run Trail(const std::string& path, long first, long last, long every, bool measu
     SIZE_T peak = before;
     const double t0 = Seconds();
     {
-        mt::TrailJob job({first, last, every, mt::TrailMethod::Moving}, size.cx, size.cy, std::nullopt,
-                         [&](long n, mt::PixelPlane& into) {
-                             const double start = Seconds();
-                             const bool ok = source->ReadPixels(n, size.cx, size.cy, into.px.data());
-                             r.reading += Seconds() - start;
-                             return ok;
-                         });
+        // Kept as the program keeps them: as decoded where that holds less.
+        const mt::FrameKeeper decoded = mt::DecodedFrameKeeper(*source, size.cx, size.cy);
+        mt::FrameKeeper keeper{decoded.bytes, nullptr};
+        if (decoded.keep)
+            keeper.keep = [&](long n) {
+                const double start = Seconds();
+                auto kept = decoded.keep(n);
+                r.reading += Seconds() - start;
+                return kept;
+            };
+        mt::TrailJob job(
+            {first, last, every, mt::TrailMethod::Moving}, size.cx, size.cy, std::nullopt,
+            [&](long n, mt::PixelPlane& into) {
+                const double start = Seconds();
+                const bool ok = source->ReadPixels(n, size.cx, size.cy, into.px.data());
+                r.reading += Seconds() - start;
+                return ok;
+            },
+            mt::TrailJob::kKeptBytes, std::move(keeper));
         mt::MotionTracker tracker(size.cy);
         if (measure)
             job.OnChosenFrame([&](long frame, const std::vector<mt::MaskPart>& parts) {

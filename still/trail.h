@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -44,11 +45,14 @@ constexpr int kSpeckPixels = 12;
 // The background is the per-pixel median of at most this many frames.
 constexpr std::size_t kBackgroundFrames = 31;
 
-// A frame kept while the background is worked out: 3 bytes a pixel (red, green, blue).
-std::vector<std::uint8_t> PackPlane(const PixelPlane& plane);
-PixelPlane UnpackPlane(const std::vector<std::uint8_t>& packed, int width, int height);
+// A frame kept while the background is worked out: 3 bytes a pixel (blue,
+// green, red: the pixel's own low bytes), width x height x 3 bytes.
+using PackedPlane = std::unique_ptr<std::uint8_t[]>;
+PackedPlane PackPlane(const PixelPlane& plane);
+// Fills `into` (its width x height pixels) from a frame packed at that size.
+void UnpackPlane(const std::uint8_t* packed, PixelPlane& into);
 // Per pixel, per channel, the median of the packed frames (all width x height).
-PixelPlane MedianPlane(const std::vector<const std::vector<std::uint8_t>*>& frames, int width, int height);
+PixelPlane MedianPlane(const std::vector<const std::uint8_t*>& frames, int width, int height);
 // One 8-connected part of a mask: its pixel count and the mean of its pixels'
 // columns and rows (pixel centres at whole numbers, rows top-down).
 struct MaskPart {
@@ -86,6 +90,8 @@ private:
     PixelPlane background_;
     std::vector<std::uint8_t> changed_;
     std::vector<MaskPart> parts_;
+    std::vector<std::uint8_t> mask_;  // of the frame added last, and the pixels it marks
+    std::vector<int> marked_;
     bool haveBase_ = false;
 };
 
@@ -93,9 +99,24 @@ private:
 // between frames. Frames are read in increasing order in each pass. For
 // "moving" the background frames and the chosen ones are read in one pass, each
 // once, and kept while they fit in kKeptBytes. A longer range takes two passes:
-// the background frames and as many chosen ones as fit besides first, then the
-// other chosen ones once the background is known; only a chosen frame that is
-// also a background frame the first pass could not keep is read twice.
+// the background frames and as many of the last chosen ones as fit besides
+// first, then the other chosen ones (the first of the range, read on from its
+// start as the first pass was) once the background is known; only a chosen
+// frame that is also a background frame the first pass could not keep is read
+// twice.
+// A frame kept as its source decoded it, made into pixels when it is needed:
+// for a source whose decoded pictures take less memory than their pixels packed.
+class KeptFrame {
+public:
+    virtual ~KeptFrame() = default;
+    // Its pixels at the plane's size; false when they cannot be made.
+    virtual bool Pixels(PixelPlane& into) const = 0;
+};
+struct FrameKeeper {
+    std::size_t bytes = 0;  // what one frame kept so holds (0: none is)
+    // Frame n kept so; nullptr where it is not (the frame is then read as pixels).
+    std::function<std::unique_ptr<KeptFrame>(long frame)> keep;
+};
 struct TrailRequest {
     long first = 0, last = 0, every = 1;
     TrailMethod method = TrailMethod::Moving;
@@ -113,8 +134,10 @@ public:
     static constexpr std::size_t kKeptBytes = std::size_t{56} << 20;
 
     // still: the still image's present pixels at width x height, when there is one.
+    // keeper: where the frames' source keeps them in less memory than packed
+    // pixels, the frames read in the first pass are kept so.
     TrailJob(const TrailRequest& request, int width, int height, std::optional<PixelPlane> still, FrameReader read,
-             std::size_t keptBytes = kKeptBytes);
+             std::size_t keptBytes = kKeptBytes, FrameKeeper keeper = {});
     // One step: a frame read and taken in (or the background worked out). False
     // when there is nothing left to do; a frame that cannot be read throws
     // std::runtime_error.
@@ -135,15 +158,27 @@ public:
     const TrailComposer& Composer() const noexcept { return composer_; }
 
 private:
-    PixelPlane Read(long frame);
+    // Frame n, read into frame_.
+    const PixelPlane& Read(long frame);
+    PixelPlane& Scratch();
+    // A frame read in the first pass: packed, or as its source decoded it.
+    struct Kept {
+        PackedPlane packed;
+        std::unique_ptr<KeptFrame> decoded;
+        explicit operator bool() const noexcept { return packed || decoded; }
+    };
+    // Its pixels into frame_.
+    const PixelPlane& Unpack(long frame, const Kept& kept);
     TrailRequest request_;
     int width_, height_;
     FrameReader read_;
+    FrameKeeper keeper_;
     ChosenFrame observe_;
     TrailComposer composer_;
     std::optional<PixelPlane> still_;
+    PixelPlane frame_;  // the frame read or unpacked last
     std::vector<long> chosen_, background_, reads_;
-    std::vector<std::vector<std::uint8_t>> kept_;  // packed, by reads_ index; emptied once laid in
+    std::vector<Kept> kept_;  // by reads_ index; let go once laid in
     bool onePass_ = true, backgroundDone_ = false;
     bool keepChosen_ = true;  // the chosen frames read in the first pass stay kept for laying in
     std::size_t next_ = 0, nextChosen_ = 0;

@@ -7,6 +7,7 @@
 #include "still/still_image.h"
 #include "still/trail.h"
 #include "still/trail_dialog.h"
+#include "still/trail_frames.h"
 #include "still/trail_marks.h"
 #include "video/clip_frames.h"
 
@@ -51,10 +52,13 @@ void TForm1::ComposeTrail() {
             bool& building;
             ~Built() { building = false; }
         } building{buildingTrail_};
-        TrailJob job(request, width, height, ReadStill(*Image1, width, height), [&](long frame, PixelPlane& into) {
-            frames->Read(frame, width, height, into.px.data());
-            return true;
-        });
+        TrailJob job(
+            request, width, height, ReadStill(*Image1, width, height),
+            [&](long frame, PixelPlane& into) {
+                frames->Read(frame, width, height, into.px.data());
+                return true;
+            },
+            TrailJob::kKeptBytes, DecodedFrameKeeper(frames->Source(), width, height));
         const bool moving = request.method == TrailMethod::Moving;
         MotionTracker tracker(height);
         if (moving)

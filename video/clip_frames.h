@@ -24,6 +24,8 @@ public:
     // Frame n's pixels as the pane shows them at width x height (0x00RRGGBB, rows
     // top-down). A frame that cannot be decoded raises the media device's error.
     void Read(long frame, int width, int height, std::uint32_t* px);
+    // The source read from (for keeping frames as it decoded them).
+    FrameSource& Source() const noexcept { return *frames_; }
     // Frame n's presentation time in seconds from the first frame's, from the
     // clip's own timestamps.
     double TimeSeconds(long frame) const { return (frames_->FrameTimeMs(frame) - frames_->FrameTimeMs(0)) / 1000.0; }

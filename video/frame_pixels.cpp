@@ -42,23 +42,38 @@ struct YuvMatrix {
 
 namespace {
 
+std::size_t StrideOf(const PixelLayout& l) {
+    const int bytesPerPixel = l.kind == PixelLayout::Rgb32 ? 4 : l.kind == PixelLayout::Yuy2 ? 2 : 1;
+    return static_cast<std::size_t>(std::abs(l.stride ? l.stride : l.planeWidth * bytesPerPixel));
+}
+
 // The first plane's row pitch in bytes; 0 where the buffer is too small for the layout.
 std::size_t StrideWithin(const std::uint8_t* data, std::size_t size, const PixelLayout& l) {
     if (!data || l.width <= 0 || l.height <= 0 || l.left < 0 || l.top < 0 || l.left + l.width > l.planeWidth ||
         l.top + l.height > l.planeHeight)
         return 0;
     const int bytesPerPixel = l.kind == PixelLayout::Rgb32 ? 4 : l.kind == PixelLayout::Yuy2 ? 2 : 1;
-    const std::size_t stride = static_cast<std::size_t>(std::abs(l.stride ? l.stride : l.planeWidth * bytesPerPixel));
-    const std::size_t rows = static_cast<std::size_t>(l.planeHeight);
-    const std::size_t chromaRows = (rows + 1) / 2;
-    std::size_t needed = stride * rows;
-    if (l.kind == PixelLayout::Nv12) needed += stride * chromaRows;
-    if (l.kind == PixelLayout::I420) needed += 2 * (stride / 2) * chromaRows;
-    if (size < needed || stride < static_cast<std::size_t>(l.planeWidth * bytesPerPixel)) return 0;
+    const std::size_t stride = StrideOf(l);
+    if (size < PictureBytes(l) || stride < static_cast<std::size_t>(l.planeWidth * bytesPerPixel)) return 0;
     return stride;
 }
 
 }  // namespace
+
+std::size_t PictureBytes(const PixelLayout& l) {
+    if (l.planeHeight <= 0) return 0;
+    const std::size_t stride = StrideOf(l), rows = static_cast<std::size_t>(l.planeHeight);
+    const std::size_t chromaRows = (rows + 1) / 2;
+    std::size_t needed = stride * rows;
+    if (l.kind == PixelLayout::Nv12) needed += stride * chromaRows;
+    if (l.kind == PixelLayout::I420) needed += 2 * (stride / 2) * chromaRows;
+    return needed;
+}
+
+bool HoldsPicture(std::size_t size, const PixelLayout& l) {
+    static const std::uint8_t somewhere = 0;
+    return StrideWithin(&somewhere, size, l) != 0;
+}
 
 bool UnpackPicture(const std::uint8_t* data, std::size_t size, const PixelLayout& l, Picture& out) {
     const std::size_t stride = StrideWithin(data, size, l);

@@ -39,6 +39,11 @@ PictureSize FitWithin(int width, int height, int maxWidth = 320, int maxHeight =
 bool UnpackPicture(const std::uint8_t* data, std::size_t size, const PixelLayout& layout, Picture& out);
 void ApplyColourMatrix(const PixelLayout& layout, Picture& picture);
 
+// The bytes a decoder's buffer of that layout holds (its planes at its row pitch),
+// and whether `size` bytes hold it (as UnpackPicture and UnpackScaled need).
+std::size_t PictureBytes(const PixelLayout& layout);
+bool HoldsPicture(std::size_t size, const PixelLayout& layout);
+
 // The picture scaled to width x height by area averaging: each pixel is the mean of
 // the source area it covers.
 Picture ScaleByAreaAveraging(const Picture& in, int width, int height);

@@ -6,6 +6,15 @@
 #include <memory>
 #include <string>
 namespace mt {
+// A frame as the decoder gave it, made into pixels later: a reader of many
+// frames at once (a trail) keeps them so where that takes less memory than their
+// pixels would.
+class DecodedFrame {
+public:
+    virtual ~DecodedFrame() = default;
+    // Its pixels as ReadPixels gives them at width x height; false when they cannot be made.
+    virtual bool Pixels(int width, int height, std::uint32_t* px) const = 0;
+};
 class FrameSource {
 public:
     virtual ~FrameSource() = default;
@@ -38,6 +47,15 @@ public:
     // top-down), read without moving what the display shows. False when it
     // cannot be decoded.
     virtual bool ReadPixels(long frame, int width, int height, std::uint32_t* px);
+    // Frame n as decoded, its pixels to be made at width x height later (read
+    // without moving what the display shows, as ReadPixels). nullptr where this
+    // source keeps no such frames, or has the frame's pixels at hand: read them then.
+    virtual std::unique_ptr<DecodedFrame> KeepDecoded(long frame, int width, int height) {
+        (void)frame, (void)width, (void)height;
+        return nullptr;
+    }
+    // The bytes a frame KeepDecoded gives holds; 0 where it gives none.
+    virtual std::size_t DecodedFrameBytes() const { return 0; }
 
     // While another reader takes frames from the source (a trail over a range of
     // frames), the device showing the clip does not read ahead.

@@ -99,6 +99,29 @@ std::optional<UINT32> Uint32Of(IMFMediaType* type, const GUID& key) {
 
 // The first video stream of a file through a source reader, read as one of the
 // pixel formats frame_pixels converts.
+// A decoder's picture copied out of its buffer, fitted when asked.
+struct DecodedPicture {
+    std::vector<std::uint8_t> bytes;
+    PixelLayout layout;
+};
+class MfDecodedFrame final : public DecodedFrame {
+public:
+    explicit MfDecodedFrame(DecodedPicture picture) : picture_(std::move(picture)) {}
+    // As MfReader::Picture fits the buffer it was copied from, then as ReadPixels copies it.
+    bool Pixels(int width, int height, std::uint32_t* px) const override {
+        mt::Picture fitted;
+        if (!UnpackScaled(picture_.bytes.data(), picture_.bytes.size(), picture_.layout, width, height, fitted))
+            return false;
+        ApplyColourMatrix(picture_.layout, fitted);
+        if (fitted.width != width || fitted.height != height) return false;
+        CopyRgbPixels(fitted.px.data(), fitted.px.size(), px);
+        return true;
+    }
+
+private:
+    DecodedPicture picture_;
+};
+
 class MfReader final : public SampleReader {
 public:
     MfReader(const MediaFoundation& mf, const std::wstring& path, const ClipHeader& header)
@@ -192,7 +215,50 @@ public:
         return true;
     }
 
+    // The current sample's buffer copied, with the layout Picture reads it by (so
+    // that fitting the copy later gives the same pixels).
+    std::optional<DecodedPicture> Copy() {
+        if (!sample_) return std::nullopt;
+        ComPtr<IMFMediaBuffer> buffer;
+        if (FAILED(sample_->ConvertToContiguousBuffer(buffer.put()))) return std::nullopt;
+        DecodedPicture copy;
+        {
+            ComPtr<IMF2DBuffer> planes;
+            BYTE* top = nullptr;
+            LONG pitch = 0;
+            if (SUCCEEDED(buffer->QueryInterface(IID_PPV_ARGS(planes.put()))) &&
+                SUCCEEDED(planes->Lock2D(&top, &pitch))) {
+                copy.layout = WithPitch(pitch);
+                const std::size_t size = pitch > 0 ? BytesAtPitch(copy.layout) : 0;
+                if (size && HoldsPicture(size, copy.layout)) copy.bytes.assign(top, top + size);
+                planes->Unlock2D();
+                if (!copy.bytes.empty()) return copy;
+            }
+        }
+        BYTE* data = nullptr;
+        DWORD length = 0;
+        if (FAILED(buffer->Lock(&data, nullptr, &length))) return std::nullopt;
+        copy.layout = layout_;
+        copy.bytes.assign(data, data + length);
+        buffer->Unlock();
+        return copy;
+    }
+    // What one copied picture holds, as far as the layout tells.
+    std::size_t PictureBytesNow() const { return PictureBytes(layout_); }
+
 private:
+    // The layout at a buffer's own row pitch: the planes one after another, chroma below luma.
+    PixelLayout WithPitch(LONG pitch) const {
+        PixelLayout layout = layout_;
+        layout.stride = pitch;
+        return layout;
+    }
+    static std::size_t BytesAtPitch(const PixelLayout& layout) {
+        const bool twoPlanes = layout.kind == PixelLayout::Nv12 || layout.kind == PixelLayout::I420;
+        const std::size_t rows = static_cast<std::size_t>(layout.planeHeight) +
+                                 (twoPlanes ? (static_cast<std::size_t>(layout.planeHeight) + 1) / 2 : 0);
+        return static_cast<std::size_t>(layout.stride) * rows;
+    }
     // Through the buffer's own row pitch, where it tells one (decoders on Windows pad
     // rows): false where it does not, or its rows run bottom-up.
     bool UnpackWithPitch(IMFMediaBuffer* buffer, int width, int height, mt::Picture& out) {
@@ -203,13 +269,8 @@ private:
         if (FAILED(planes->Lock2D(&top, &pitch))) return false;
         bool ok = false;
         if (pitch > 0) {
-            // The planes one after another at that pitch, chroma below luma.
-            PixelLayout layout = layout_;
-            layout.stride = pitch;
-            const bool twoPlanes = layout.kind == PixelLayout::Nv12 || layout.kind == PixelLayout::I420;
-            const std::size_t rows = static_cast<std::size_t>(layout.planeHeight) +
-                                     (twoPlanes ? (static_cast<std::size_t>(layout.planeHeight) + 1) / 2 : 0);
-            ok = UnpackScaled(top, static_cast<std::size_t>(pitch) * rows, layout, width, height, out);
+            const PixelLayout layout = WithPitch(pitch);
+            ok = UnpackScaled(top, BytesAtPitch(layout), layout, width, height, out);
         }
         planes->Unlock2D();
         return ok;
@@ -314,6 +375,21 @@ public:
         if (picture->width != width || picture->height != height) return false;
         CopyRgbPixels(picture->px.data(), picture->px.size(), px);
         return true;
+    }
+
+    // The decoder's picture copied, where that is smaller than the picture packed at
+    // 3 bytes a pixel (a phone clip's 1080p planes are not); a frame held is read from memory instead.
+    std::unique_ptr<DecodedFrame> KeepDecoded(long frame, int width, int height) override {
+        if (!Usable() || width != fitted_.width || height != fitted_.height || !DecodedFrameBytes()) return nullptr;
+        frame = std::clamp(frame, 0L, Length() - 1);
+        if (cache_.Holds(frame) || !seeker_.Reach(frame)) return nullptr;
+        std::optional<DecodedPicture> copy = reader_->Copy();
+        if (!copy) return nullptr;
+        return std::make_unique<MfDecodedFrame>(std::move(*copy));
+    }
+    std::size_t DecodedFrameBytes() const override {
+        const std::size_t bytes = reader_->PictureBytesNow();
+        return bytes < std::size_t(fitted_.width) * std::size_t(fitted_.height) * 3 ? bytes : 0;
     }
 
     bool Holds(long frame) const override { return cache_.Holds(frame); }

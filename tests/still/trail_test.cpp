@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <map>
+#include <random>
 
 #include "still/motion.h"
 #include "still/motion_table.h"
@@ -37,20 +38,23 @@ struct Clip {
     std::map<long, int> reads;  // how often each frame was read
     bool Read(long frame, PixelPlane& into) {
         ++reads[frame];
+        Draw(frame, into);
+        return true;
+    }
+    void Draw(long frame, PixelPlane& into) const {
         for (int y = 0; y < kH; ++y)
             for (int x = 0; x < kW; ++x) {
                 std::uint32_t p = InSquare(frame, x, y) ? colour + colourStep * std::uint32_t(frame) : Ground(x, y);
                 if (frame == speckFrame && x >= 60 && x < 62 && y >= 2 && y < 4) p = 0xFFFFFF;
                 into.px[std::size_t(y) * kW + std::size_t(x)] = p;
             }
-        return true;
     }
 };
 
 PixelPlane Build(Clip& clip, const TrailRequest& request, std::optional<PixelPlane> still = std::nullopt,
-                 std::size_t keptBytes = TrailJob::kKeptBytes) {
+                 std::size_t keptBytes = TrailJob::kKeptBytes, FrameKeeper keeper = {}) {
     TrailJob job(request, kW, kH, std::move(still), [&](long n, PixelPlane& p) { return clip.Read(n, p); },
-                 keptBytes);
+                 keptBytes, std::move(keeper));
     int steps = 0, done = job.Done();
     while (job.Step()) {
         ++steps;
@@ -103,6 +107,42 @@ TEST(Trail, ALongerRangeThanFitsInMemoryIsReadTwiceWithTheSameResult) {
     const PixelPlane out = Build(clip, {1, 13, 3, TrailMethod::Moving}, std::nullopt, kW * kH * 3 * 3);
     ExpectTrail(out, {1, 4, 7, 10, 13}, clip.colour, Ground);
     EXPECT_EQ(clip.reads[4], 2);
+}
+
+TEST(Trail, FramesKeptAsTheirSourceDecodedThemWhereThatHoldsLessAreTakenOnceWithTheSameResult) {
+    // A frame decoded at a third of its packed pixels' bytes.
+    struct Decoded final : KeptFrame {
+        const Clip& clip;
+        long frame;
+        std::map<long, int>& made;
+        Decoded(const Clip& c, long f, std::map<long, int>& m) : clip(c), frame(f), made(m) {}
+        bool Pixels(PixelPlane& into) const override {
+            ++made[frame];
+            clip.Draw(frame, into);
+            return true;
+        }
+    };
+    Clip clip;
+    std::map<long, int> kept, made;
+    FrameKeeper keeper{kW * kH, [&](long n) -> std::unique_ptr<KeptFrame> {
+                           ++kept[n];
+                           if (n == 7) return nullptr;  // not kept so by the source: read as pixels
+                           return std::make_unique<Decoded>(clip, n, made);
+                       }};
+    // Room for four frames packed, so thirteen as decoded: the background 1..13 in
+    // one pass, each frame taken once.
+    const PixelPlane out = Build(clip, {1, 13, 3, TrailMethod::Moving}, std::nullopt, kW * kH * 13, keeper);
+    ExpectTrail(out, {1, 4, 7, 10, 13}, clip.colour, Ground);
+    EXPECT_EQ(clip.reads, (std::map<long, int>{{7, 1}}));
+    for (long f = 1; f <= 13; ++f) {
+        EXPECT_EQ(kept[f], 1) << f;
+        EXPECT_EQ(made[f], f == 7 ? 0 : 1) << f;
+    }
+    // Where decoded frames hold no less than packed ones, they are not kept so.
+    keeper.bytes = kW * kH * 3;
+    kept.clear();
+    EXPECT_EQ(Build(clip, {1, 13, 3, TrailMethod::Moving}, std::nullopt, TrailJob::kKeptBytes, keeper).px, out.px);
+    EXPECT_TRUE(kept.empty());
 }
 
 TEST(Trail, TenMinutesOrMoreOfEveryFrameAtThePanesSizeArePlannedInTwoPasses) {
@@ -202,6 +242,52 @@ TEST(Trail, APixelMoreThan32AwayFromTheGroundInOneChannelMovesAndOneExactly32Awa
     for (int shift : {0, 8, 16}) {
         EXPECT_EQ(moved(shift, 32), 0) << "32 in the channel at bit " << shift;
         for (int by : {33, 48, 64}) EXPECT_EQ(moved(shift, by), 16) << by << " in the channel at bit " << shift;
+    }
+}
+
+TEST(Trail, TheBackgroundIsEachChannelsMedianAndTheMaskEachPixelsDifferenceOnPlanesOfAnyWidth) {
+    // 37 pixels a row: whole groups of sixteen and the pixels left over.
+    constexpr int w = 37, h = 5;
+    std::mt19937 random(7);
+    for (std::size_t n : {1u, 2u, 3u, 12u, 30u, 31u}) {
+        std::vector<PixelPlane> frames(n, PixelPlane(w, h));
+        std::vector<PackedPlane> packed;
+        std::vector<const std::uint8_t*> kept;
+        for (PixelPlane& f : frames) {
+            // Few values, so that ties are common.
+            for (std::uint32_t& p : f.px) p = random() & 0x03C0F0FF;
+            for (std::uint32_t& p : f.px) p &= 0xFFFFFF;
+            packed.push_back(PackPlane(f));
+            kept.push_back(packed.back().get());
+            PixelPlane back(w, h);
+            UnpackPlane(kept.back(), back);
+            ASSERT_EQ(back.px, f.px) << "packed and unpacked";
+        }
+        const PixelPlane median = MedianPlane(kept, w, h);
+        for (std::size_t i = 0; i < median.px.size(); ++i)
+            for (int shift : {0, 8, 16}) {
+                std::vector<int> values;
+                for (const PixelPlane& f : frames) values.push_back(int(f.px[i] >> shift & 0xFF));
+                std::nth_element(values.begin(), values.begin() + std::ptrdiff_t(n / 2), values.end());
+                ASSERT_EQ(int(median.px[i] >> shift & 0xFF), values[n / 2]) << n << " frames, pixel " << i;
+            }
+    }
+    // Whole rows 33 away (moving) or 32 away (not), up or down, in one channel.
+    PixelPlane ground(w, h), frame(w, h);
+    for (std::uint32_t& p : ground.px) p = 0x404040 + (random() & 0x3F3F3F);
+    for (int trial = 0; trial < 20; ++trial) {
+        std::vector<std::uint8_t> expected;
+        for (int y = 0; y < h; ++y) {
+            const bool moves = random() & 1;
+            const int shift = 8 * int(random() % 3), by = moves ? 33 : 32;
+            for (int x = 0; x < w; ++x) {
+                const std::uint32_t g = ground.px[std::size_t(y * w + x)];
+                frame.px[std::size_t(y * w + x)] =
+                    random() & 1 ? g + (std::uint32_t(by) << shift) : g - (std::uint32_t(by) << shift);
+                expected.push_back(moves ? 1 : 0);
+            }
+        }
+        ASSERT_EQ(MovingMask(frame, ground), expected) << "trial " << trial;
     }
 }
 
