@@ -7,7 +7,10 @@
 // each in the same run on a fresh source, twice in turn (the quicker of each
 // taken). Also the peak memory the trail adds
 // (private bytes), and the longest step between two progress updates (the
-// progress bar moves and a cancel is taken between steps). The same trail
+// progress bar moves and a cancel is taken between steps). The trail keeps its
+// frames as the program does (as the decoder gave them where that holds less
+// than their pixels packed); making the pixels of such a frame counts as the
+// trail's own work, not as reading it. The same trail
 // measuring the moving object (its parts, the one followed, the frames' times)
 // against it without, and the time the measuring itself took in that run. Then in the main
 // window, as a user does it: Ctrl+T on the clip just opened (and so playing)

@@ -98,7 +98,8 @@ private:
 // One composite, a frame at a time, so the caller can show progress and stop
 // between frames. Frames are read in increasing order in each pass. For
 // "moving" the background frames and the chosen ones are read in one pass, each
-// once, and kept while they fit in kKeptBytes. A longer range takes two passes:
+// once, and kept (packed, or as their source decoded them where that holds less)
+// while they fit in kKeptBytes. A longer range takes two passes:
 // the background frames and as many of the last chosen ones as fit besides
 // first, then the other chosen ones (the first of the range, read on from its
 // start as the first pass was) once the background is known; only a chosen

@@ -48,8 +48,8 @@ public:
     // cannot be decoded.
     virtual bool ReadPixels(long frame, int width, int height, std::uint32_t* px);
     // Frame n as decoded, its pixels to be made at width x height later (read
-    // without moving what the display shows, as ReadPixels). nullptr where this
-    // source keeps no such frames, or has the frame's pixels at hand: read them then.
+    // without moving what the display shows, as ReadPixels; the source outlives
+    // it). nullptr where this source keeps no such frames: read its pixels then.
     virtual std::unique_ptr<DecodedFrame> KeepDecoded(long frame, int width, int height) {
         (void)frame, (void)width, (void)height;
         return nullptr;

@@ -378,11 +378,14 @@ public:
     }
 
     // The decoder's picture copied, where that is smaller than the picture packed at
-    // 3 bytes a pixel (a phone clip's 1080p planes are not); a frame held is read from memory instead.
+    // 3 bytes a pixel (a phone clip's 1080p planes are not). A frame the cache
+    // holds is not copied: its pixels are read when they are wanted, from memory
+    // while it is held there.
     std::unique_ptr<DecodedFrame> KeepDecoded(long frame, int width, int height) override {
         if (!Usable() || width != fitted_.width || height != fitted_.height || !DecodedFrameBytes()) return nullptr;
         frame = std::clamp(frame, 0L, Length() - 1);
-        if (cache_.Holds(frame) || !seeker_.Reach(frame)) return nullptr;
+        if (cache_.Holds(frame)) return std::make_unique<HeldFrame>(*this, frame);
+        if (!seeker_.Reach(frame)) return nullptr;
         std::optional<DecodedPicture> copy = reader_->Copy();
         if (!copy) return nullptr;
         return std::make_unique<MfDecodedFrame>(std::move(*copy));
@@ -413,6 +416,18 @@ public:
 
 private:
     static constexpr long kAhead = 60;
+
+    class HeldFrame final : public DecodedFrame {
+    public:
+        HeldFrame(MfFrameSource& source, long frame) : source_(source), frame_(frame) {}
+        bool Pixels(int width, int height, std::uint32_t* px) const override {
+            return source_.ReadPixels(frame_, width, height, px);
+        }
+
+    private:
+        MfFrameSource& source_;
+        long frame_;
+    };
 
     std::unique_ptr<MfReader> reader_;
     FrameSeeker seeker_;

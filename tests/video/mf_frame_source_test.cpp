@@ -138,6 +138,16 @@ TEST_P(MarkerClipFrames, StepsAndSeeksShowEachFramesMarkerInTheClipsColours) {
         ASSERT_TRUE(drawn.Draw(*source, frame)) << "frame " << frame;
         EXPECT_NEAR(drawn.MarkerLeft(row), clip.FittedLeft(frame), 1.0) << clip.file << " frame " << frame;
     }
+    // A frame held is kept by reference, its pixels those held.
+    if (decodedBytes) {
+        ASSERT_TRUE(source->Holds(last));
+        const std::unique_ptr<mt::DecodedFrame> held = source->KeepDecoded(last, size.cx, size.cy);
+        ASSERT_TRUE(held);
+        std::vector<std::uint32_t> fitted(std::size_t(size.cx) * std::size_t(size.cy)), read(fitted.size());
+        ASSERT_TRUE(held->Pixels(size.cx, size.cy, fitted.data()));
+        ASSERT_TRUE(source->ReadPixels(last, size.cx, size.cy, read.data()));
+        EXPECT_EQ(fitted, read) << name;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryFormat, MarkerClipFrames, ::testing::ValuesIn(kMarkerClips),
