@@ -97,8 +97,6 @@ std::optional<UINT32> Uint32Of(IMFMediaType* type, const GUID& key) {
     return std::nullopt;
 }
 
-// The first video stream of a file through a source reader, read as one of the
-// pixel formats frame_pixels converts.
 // A decoder's picture copied out of its buffer, fitted when asked.
 struct DecodedPicture {
     std::vector<std::uint8_t> bytes;
@@ -122,6 +120,8 @@ private:
     DecodedPicture picture_;
 };
 
+// The first video stream of a file through a source reader, read as one of the
+// pixel formats frame_pixels converts.
 class MfReader final : public SampleReader {
 public:
     MfReader(const MediaFoundation& mf, const std::wstring& path, const ClipHeader& header)
