@@ -440,7 +440,7 @@ const PixelPlane& TrailJob::Read(long frame) {
 
 const PixelPlane& TrailJob::Unpack(long frame, const Kept& kept) {
     if (kept.packed) UnpackPlane(kept.packed.get(), Scratch());
-    else if (!kept.decoded->Pixels(Scratch())) return Read(frame);  // read afresh: a failure is the reader's to tell
+    else if (!kept.decoded->Pixels(width_, height_, Scratch().px.data())) return Read(frame);  // read afresh: a failure is the reader's to tell
     return frame_;
 }
 

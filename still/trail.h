@@ -12,6 +12,8 @@
 #include <optional>
 #include <vector>
 
+#include "video/decoded_frame.h"
+
 namespace mt {
 
 struct PixelPlane {
@@ -105,18 +107,13 @@ private:
 // start as the first pass was) once the background is known; only a chosen
 // frame that is also a background frame the first pass could not keep is read
 // twice.
-// A frame kept as its source decoded it, made into pixels when it is needed:
-// for a source whose decoded pictures take less memory than their pixels packed.
-class KeptFrame {
-public:
-    virtual ~KeptFrame() = default;
-    // Its pixels at the plane's size; false when they cannot be made.
-    virtual bool Pixels(PixelPlane& into) const = 0;
-};
+// Frames kept as their source decoded them, made into pixels when they are
+// needed: for a source whose decoded pictures take less memory than their
+// pixels packed.
 struct FrameKeeper {
     std::size_t bytes = 0;  // what one frame kept so holds (0: none is)
     // Frame n kept so; nullptr where it is not (the frame is then read as pixels).
-    std::function<std::unique_ptr<KeptFrame>(long frame)> keep;
+    std::function<std::unique_ptr<DecodedFrame>(long frame)> keep;
 };
 struct TrailRequest {
     long first = 0, last = 0, every = 1;
@@ -165,7 +162,7 @@ private:
     // A frame read in the first pass: packed, or as its source decoded it.
     struct Kept {
         PackedPlane packed;
-        std::unique_ptr<KeptFrame> decoded;
+        std::unique_ptr<DecodedFrame> decoded;
         explicit operator bool() const noexcept { return packed || decoded; }
     };
     // Its pixels into frame_.

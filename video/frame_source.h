@@ -5,16 +5,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+
+#include "video/decoded_frame.h"
 namespace mt {
-// A frame as the decoder gave it, made into pixels later: a reader of many
-// frames at once (a trail) keeps them so where that takes less memory than their
-// pixels would.
-class DecodedFrame {
-public:
-    virtual ~DecodedFrame() = default;
-    // Its pixels as ReadPixels gives them at width x height; false when they cannot be made.
-    virtual bool Pixels(int width, int height, std::uint32_t* px) const = 0;
-};
 class FrameSource {
 public:
     virtual ~FrameSource() = default;

@@ -38,15 +38,15 @@ struct Clip {
     std::map<long, int> reads;  // how often each frame was read
     bool Read(long frame, PixelPlane& into) {
         ++reads[frame];
-        Draw(frame, into);
+        Draw(frame, into.px.data());
         return true;
     }
-    void Draw(long frame, PixelPlane& into) const {
+    void Draw(long frame, std::uint32_t* px) const {
         for (int y = 0; y < kH; ++y)
             for (int x = 0; x < kW; ++x) {
                 std::uint32_t p = InSquare(frame, x, y) ? colour + colourStep * std::uint32_t(frame) : Ground(x, y);
                 if (frame == speckFrame && x >= 60 && x < 62 && y >= 2 && y < 4) p = 0xFFFFFF;
-                into.px[std::size_t(y) * kW + std::size_t(x)] = p;
+                px[std::size_t(y) * kW + std::size_t(x)] = p;
             }
     }
 };
@@ -111,21 +111,21 @@ TEST(Trail, ALongerRangeThanFitsInMemoryIsReadTwiceWithTheSameResult) {
 
 TEST(Trail, FramesKeptAsTheirSourceDecodedThemWhereThatHoldsLessAreTakenOnceWithTheSameResult) {
     // A frame decoded at a third of its packed pixels' bytes.
-    struct Decoded final : KeptFrame {
+    struct Decoded final : DecodedFrame {
         const Clip& clip;
         long frame;
         std::map<long, int>& made;
         Decoded(const Clip& c, long f, std::map<long, int>& m) : clip(c), frame(f), made(m) {}
-        bool Pixels(PixelPlane& into) const override {
+        bool Pixels(int, int, std::uint32_t* px) const override {
             ++made[frame];
             if (frame == 10) return false;  // cannot be made: read afresh
-            clip.Draw(frame, into);
+            clip.Draw(frame, px);
             return true;
         }
     };
     Clip clip;
     std::map<long, int> kept, made;
-    FrameKeeper keeper{kW * kH, [&](long n) -> std::unique_ptr<KeptFrame> {
+    FrameKeeper keeper{kW * kH, [&](long n) -> std::unique_ptr<DecodedFrame> {
                            ++kept[n];
                            if (n == 7) return nullptr;  // not kept so by the source: read as pixels
                            return std::make_unique<Decoded>(clip, n, made);
