@@ -14,8 +14,11 @@
 #include "base/window_class.h"
 #include "imagefiles/picture_dialogs.h"
 #include "print/printer_setup_dialog.h"
-#include "still/position_table.h"
+#include "measure/motion.h"
+#include "measure/position_table.h"
 #include "still/still_history.h"
+#include "still/trail.h"
+#include "still/trail_marks.h"
 #include "video/decoder_warm_up.h"
 #include "video/media_player.h"
 
@@ -81,6 +84,12 @@ public:
     long double LastDragLength = 0;
     // The window 位置の表, made on first use.
     std::unique_ptr<TPositionTable> PositionTable;
+    // The parts the last trail of what moves found in each chosen frame (none
+    // since the clip was opened), and the rows of the object followed in them.
+    std::unique_ptr<TrailParts> MeasuredTrail;
+    std::vector<MotionRow> TrailRows;
+    // The last trail's marks, while they stand in the still image as drawn.
+    std::optional<MarkedTrail> TrailMarks;
     // Told after each step of a trail's build (steps done, of total), before
     // the dialog shows it: where a test cancels or closes at a known point.
     std::function<void(int done, int total)> TrailStepped;
@@ -130,6 +139,15 @@ public:
     void ComposeTrail();
     // Runs for a right-click on SpeedButton1: its menu, at (x, y) on the screen.
     void SpeedButton1ContextPopup(int x, int y);
+    // A trail of what moves was built: the parts it found handed on to be
+    // measured (the largest moving object followed); the places to mark.
+    std::vector<MarkPlace> MeasureTrail(TrailParts parts);
+    // Once the trail's dialog has gone: its rows into the table, shown.
+    void ShowMeasuredTrail();
+    // A right-click on the still image (x, y in its pixels): its menu.
+    void Image1ContextPopup(int x, int y);
+    // この物を追う: the object of the last trail at (x, y) followed instead.
+    void FollowObjectAt(int x, int y);
     // Ctrl+D, or the menu of a right-click on SpeedButton1: the window 位置の表.
     void ShowPositionTable();
     TPositionTable& PositionTableWindow();

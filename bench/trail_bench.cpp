@@ -31,8 +31,8 @@
 #include "base/application.h"
 #include "bench/bench_clock.h"
 #include "bench/main_window.h"
-#include "still/motion.h"
-#include "still/position_table.h"
+#include "measure/motion.h"
+#include "measure/position_table.h"
 #include "still/trail.h"
 #include "still/trail_dialog.h"
 #include "still/trail_frames.h"
@@ -111,11 +111,11 @@ Run Trail(const std::string& path, long first, long last, long every, bool measu
                 return ok;
             },
             mt::TrailJob::kKeptBytes, std::move(keeper));
-        mt::MotionTracker tracker(size.cy);
+        mt::TrailParts found{first, last, every, size.cx, size.cy, {}};
         if (measure)
             job.OnChosenFrame([&](long frame, const std::vector<mt::MaskPart>& parts) {
                 const double start = Seconds();
-                tracker.Add(frame, source->FrameTimeMs(frame) / 1000.0, parts);
+                found.frames.push_back({frame, source->FrameTimeMs(frame) / 1000.0, parts});
                 r.measuring += Seconds() - start;
             });
         double last = Seconds();
@@ -124,6 +124,13 @@ Run Trail(const std::string& path, long first, long last, long every, bool measu
             r.longestStep = std::max(r.longestStep, now - last);
             last = now;
             peak = std::max(peak, PrivateBytes());
+        }
+        if (measure) {
+            // As the program does once the trail is built: the object followed.
+            const double start = Seconds();
+            const std::vector<mt::MotionRow> rows = mt::FollowLargest(found);
+            r.measuring += Seconds() - start;
+            if (rows.empty()) std::fprintf(stderr, "the trail measured nothing\n");
         }
     }
     r.seconds = Seconds() - t0;

@@ -98,12 +98,15 @@ void TForm1::Image1MouseMove(TShiftState, int x, int y) {
 }
 
 // Runs when a mouse button is released on the still image, dragging or not.
-void TForm1::Image1MouseUp(TMouseButton, TShiftState, int x, int y) {
+void TForm1::Image1MouseUp(TMouseButton button, TShiftState, int x, int y) {
     const long double distance = DragDistance(DragStartX, DragStartY, x, y);
     ShowReadout(*Label3, DistanceReadout(distance));
     // The drag a scale of the table of positions is set from.
     if (Image1Dragging && distance > 0) LastDragLength = distance;
+    const bool clicked = Image1Dragging && distance == 0;
     Image1Dragging = 0;
+    // A right-click where it was pressed: the still image's menu.
+    if (clicked && button == TMouseButton::mbRight) Image1ContextPopup(x, y);
 }
 
 // Runs for Ctrl+Z: nothing when there is nothing to undo or a stroke is on.

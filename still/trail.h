@@ -61,6 +61,21 @@ struct MaskPart {
     long area = 0;
     double column = 0, row = 0;
 };
+// The parts of one chosen frame's object mask, with the frame's time in seconds
+// from the clip's first frame.
+struct FrameParts {
+    long frame = 0;
+    double time = 0;
+    std::vector<MaskPart> parts;
+};
+// What a trail of what moves found, handed on to be measured: its range and
+// interval, the pane's size, and each chosen frame's parts in frame order.
+struct TrailParts {
+    long first = 0, last = 0, every = 1;
+    int width = 0, height = 0;
+    std::vector<FrameParts> frames;
+};
+
 // The pixels of frame that differ clearly from background, without specks: 1
 // for the object, 0 elsewhere. With parts, also the parts kept, in the order of
 // their first pixel row by row.

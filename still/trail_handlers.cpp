@@ -1,9 +1,9 @@
 // The main window's trail command: a composite of a range of frames, read from
 // the clip's frames without moving the video pane, built into the still image;
-// a trail of what moves also measures it into the table of positions.
+// a trail of what moves hands the parts it found in each chosen frame on to be
+// measured into the table of positions.
 #include "app/form1.h"
 #include "base/messages.h"
-#include "still/motion.h"
 #include "still/still_image.h"
 #include "still/trail.h"
 #include "still/trail_dialog.h"
@@ -15,13 +15,6 @@ namespace mt {
 namespace {
 
 constexpr UINT kCopyFrameItem = 1, kTrailItem = 2, kTableItem = 3;
-
-// What a trail of the moving object measured.
-struct Measured {
-    std::vector<long> chosen;
-    std::vector<MotionRow> rows;
-    long every = 1;
-};
 
 }  // namespace
 
@@ -45,7 +38,7 @@ void TForm1::ComposeTrail() {
             if (form.closeAfterTrail_) ::PostMessageW(form.hwnd_, WM_CLOSE, 0, 0);
         }
     } closeAfter{*this};
-    std::optional<Measured> measured;
+    bool measured = false;
     const bool built = RunTrailDialog(hwnd_, length, position, [&](const TrailRequest& request, TrailProgress& progress) {
         buildingTrail_ = true;
         const struct Built {
@@ -60,32 +53,34 @@ void TForm1::ComposeTrail() {
             },
             TrailJob::kKeptBytes, DecodedFrameKeeper(frames->Source(), width, height));
         const bool moving = request.method == TrailMethod::Moving;
-        MotionTracker tracker(height);
+        TrailParts found{request.first, request.last, request.every, width, height, {}};
         if (moving)
             job.OnChosenFrame([&](long frame, const std::vector<MaskPart>& parts) {
-                tracker.Add(frame, frames->TimeSeconds(frame), parts);
+                found.frames.push_back({frame, frames->TimeSeconds(frame), parts});
             });
         if (!progress.Continue(0, job.Total()) || closeAfterTrail_) return false;
         while (job.Step()) {
             if (TrailStepped) TrailStepped(job.Done(), job.Total());
             if (!progress.Continue(job.Done(), job.Total()) || closeAfterTrail_) return false;
         }
+        std::vector<MarkPlace> places;
+        if (moving) {
+            places = MeasureTrail(std::move(found));
+            measured = true;
+        }
+        TrailMarks.reset();
         if (moving && request.marks) {
             PixelPlane marked = job.Composer().Result();
             std::vector<std::uint8_t> changed = job.Composer().Changed();
-            DrawMarks(marked, changed, tracker.Rows());
+            MarkedTrail kept = DrawMarksKept(marked, changed, places);
             WriteCompositeToStill(*Image1, marked, changed);
+            TrailMarks = std::move(kept);
         } else {
             WriteCompositeToStill(*Image1, job.Composer().Result(), job.Composer().Changed());
         }
-        if (moving) measured = Measured{job.Chosen(), tracker.Rows(), request.every};
         return true;
     });
-    if (!built || !measured) return;
-    TPositionTable& table = PositionTableWindow();
-    table.Table().ReplaceFrames(measured->chosen, measured->rows);
-    table.SetInterval(measured->every);
-    table.Show(false);
+    if (built && measured) ShowMeasuredTrail();
 }
 
 // Runs for a right-click on the copy arrow: copy the whole frame, as a click
@@ -102,39 +97,6 @@ void TForm1::SpeedButton1ContextPopup(int x, int y) {
     if (chosen == kCopyFrameItem) SpeedButton1Click();
     else if (chosen == kTrailItem) ComposeTrail();
     else if (chosen == kTableItem) ShowPositionTable();
-}
-
-TPositionTable& TForm1::PositionTableWindow() {
-    if (!PositionTable)
-        PositionTable = std::make_unique<TPositionTable>(hwnd_, [this]() -> std::optional<long double> {
-            if (LastDragLength > 0) return LastDragLength;
-            return std::nullopt;
-        });
-    return *PositionTable;
-}
-
-// Runs for Ctrl+D and the copy arrow's menu.
-void TForm1::ShowPositionTable() {
-    MediaPlayer1->RequireOpen();
-    PositionTableWindow().Show();
-}
-
-// Runs for a click on the video pane while 手で記録 is checked.
-void TForm1::RecordHandPosition(int x, int y) {
-    MediaPlayer1->RequireOpen();
-    if (MediaPlayer1->QueryMode() == mpPlaying) MediaPlayer1->Stop();
-    const long frame = MediaPlayer1->QueryPosition();
-    std::unique_ptr<ClipFrames> frames = ClipFrames::Of(*MediaPlayer1);
-    if (!frames) {
-        ShowMessage(L"この動画からは位置を記録できません");
-        return;
-    }
-    const double time = frames->TimeSeconds(frame);
-    frames.reset();
-    TPositionTable& table = PositionTableWindow();
-    table.Table().Record(MotionRow{frame, time, double(x), double(Pane1Height - y), std::nullopt});
-    table.Refresh();
-    StepWithin(table.Interval());
 }
 
 }  // namespace mt

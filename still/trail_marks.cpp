@@ -49,9 +49,9 @@ std::vector<std::pair<int, int>> MarkPixels(int cx, int cy, long frame, int widt
 
 }  // namespace
 
-void DrawMarks(PixelPlane& plane, std::vector<std::uint8_t>& changed, const std::vector<MotionRow>& rows) {
+void DrawMarks(PixelPlane& plane, std::vector<std::uint8_t>& changed, const std::vector<MarkPlace>& places) {
     if (changed.size() != plane.px.size()) return;
-    for (const MotionRow& row : rows) {
+    for (const MarkPlace& row : places) {
         const int cx = static_cast<int>(std::lround(row.x)), cy = static_cast<int>(std::lround(plane.height - row.y));
         std::vector<std::pair<int, int>> pixels = MarkPixels(cx, cy, row.frame, plane.width);
         std::erase_if(pixels, [&](const auto& p) {
@@ -76,6 +76,36 @@ void DrawMarks(PixelPlane& plane, std::vector<std::uint8_t>& changed, const std:
             plane.px[i] = colour;
         }
     }
+}
+
+MarkedTrail DrawMarksKept(PixelPlane& plane, std::vector<std::uint8_t>& changed, const std::vector<MarkPlace>& places) {
+    MarkedTrail kept;
+    kept.unmarked = plane;
+    kept.marks.assign(plane.px.size(), 0);
+    DrawMarks(plane, kept.marks, places);
+    for (std::size_t i = 0; i < kept.marks.size() && i < changed.size(); ++i)
+        if (kept.marks[i]) changed[i] = 1;
+    kept.marked = plane;
+    return kept;
+}
+
+bool MoveMarks(PixelPlane& picture, std::vector<std::uint8_t>& changed, MarkedTrail& kept,
+               const std::vector<MarkPlace>& places) {
+    const std::size_t n = picture.px.size();
+    if (picture.width != kept.marked.width || picture.height != kept.marked.height || kept.marks.size() != n)
+        return false;
+    for (std::size_t i = 0; i < n; ++i)
+        if (kept.marks[i] && picture.px[i] != kept.marked.px[i]) return false;
+    const std::vector<std::uint32_t> before = picture.px;
+    for (std::size_t i = 0; i < n; ++i)
+        if (kept.marks[i]) picture.px[i] = kept.unmarked.px[i];
+    std::vector<std::uint8_t> marks(n, 0);
+    DrawMarks(picture, marks, places);
+    changed.assign(n, 0);
+    for (std::size_t i = 0; i < n; ++i) changed[i] = picture.px[i] != before[i];
+    kept.marks = std::move(marks);
+    kept.marked = picture;
+    return true;
 }
 
 }  // namespace mt

@@ -1,16 +1,18 @@
 # The folders stand in one order, each using only those below it:
-#   base/ < imagefiles/, print/ < video/ < still/ < app/
+#   base/ < imagefiles/, print/ < video/ < still/ < measure/ < app/
 # base/ is the foundation; imagefiles/ and print/ stand side by side; app/
-# composes them all. The files that hold TForm1's handlers (*_handlers.cpp) are
+# composes them all. measure/ (the motion measured from a trail, its table and
+# graph) stands above still/, whose trail hands it the parts it finds. The files that hold TForm1's handlers (*_handlers.cpp) are
 # the named exception: they live with their subsystem and include app/form1.h.
 # Run as: cmake -DROOT=<source> -P layout_check.cmake
-set(folders base imagefiles print video still app)
+set(folders base imagefiles print video still measure app)
 set(level_base 0)
 set(level_imagefiles 1)
 set(level_print 1)
 set(level_video 2)
 set(level_still 3)
-set(level_app 4)
+set(level_measure 4)
+set(level_app 5)
 set(wrong "")
 set(count 0)
 foreach(folder IN LISTS folders)
@@ -21,7 +23,7 @@ foreach(folder IN LISTS folders)
   foreach(f IN LISTS sources)
     math(EXPR count "${count} + 1")
     get_filename_component(name "${f}" NAME)
-    file(STRINGS "${f}" includes REGEX "^[ \t]*#[ \t]*include[ \t]+\"(base|imagefiles|print|video|still|app)/")
+    file(STRINGS "${f}" includes REGEX "^[ \t]*#[ \t]*include[ \t]+\"(base|imagefiles|print|video|still|measure|app)/")
     foreach(line IN LISTS includes)
       string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]+\"([a-z]+)/.*" "\\1" used "${line}")
       if(used STREQUAL folder)
@@ -38,6 +40,6 @@ foreach(folder IN LISTS folders)
 endforeach()
 if(wrong)
   list(JOIN wrong "\n" text)
-  message(FATAL_ERROR "files that include from their own level or above (base < imagefiles, print < video < still < app; *_handlers.cpp may include app/):\n${text}")
+  message(FATAL_ERROR "files that include from their own level or above (base < imagefiles, print < video < still < measure < app; *_handlers.cpp may include app/):\n${text}")
 endif()
 message(STATUS "${count} files include only from below their folder")

@@ -36,6 +36,9 @@ void TForm1::OpenVideo(const std::string& fileName) {
     }
     // The positions and scale measured belong to the clip they came from.
     if (PositionTable) PositionTable->ClipChanged();
+    MeasuredTrail.reset();
+    TrailRows.clear();
+    TrailMarks.reset();
     MediaPlayer1->SetDisplay(Panel1->Handle());
     // A device without video leaves the rectangle alone: the panes keep their size.
     RECT dest{0, 0, Pane1Width, Pane1Height};

@@ -7,8 +7,8 @@
 #include <map>
 #include <random>
 
-#include "still/motion.h"
-#include "still/motion_table.h"
+#include "measure/motion.h"
+#include "measure/motion_table.h"
 #include "still/trail.h"
 #include "still/trail_dialog.h"
 #include "still/trail_marks.h"
@@ -418,7 +418,7 @@ TEST(Motion, TheTableAsTabSeparatedAndCsvTextWithACommaDecimalSeparator) {
 TEST(Motion, MarksAreACrossAndTheFrameNumberInAColourThatStandsOut) {
     PixelPlane plane(64, 48, 0x202020);  // dark: the mark is white
     std::vector<std::uint8_t> changed(plane.px.size(), 0);
-    DrawMarks(plane, changed, {{7, 0.0, 20, 48 - 24, 36}});
+    DrawMarks(plane, changed, {{7, 20, 48 - 24}});
     const std::uint32_t mark = plane.px[24 * 64 + 20];
     EXPECT_EQ(mark, 0xFFFFFFu);
     for (int d = -kMarkArm; d <= kMarkArm; ++d) {

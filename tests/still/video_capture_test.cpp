@@ -18,8 +18,8 @@
 #include "common/media.h"
 #include "common/pump.h"
 #include "imagefiles/picture_files.h"
-#include "still/position_table.h"
-#include "still/scale_dialog.h"
+#include "measure/position_table.h"
+#include "measure/scale_dialog.h"
 #include "still/trail_dialog.h"
 
 namespace mt::test {

@@ -1,4 +1,4 @@
-#include "still/position_table.h"
+#include "measure/position_table.h"
 
 #include <commctrl.h>
 
@@ -15,7 +15,7 @@
 #include "base/messages.h"
 #include "base/typed_number.h"
 #include "imagefiles/file_io.h"
-#include "still/scale_dialog.h"
+#include "measure/scale_dialog.h"
 
 namespace mt {
 namespace {
@@ -52,6 +52,7 @@ TPositionTable::~TPositionTable() {
 void TPositionTable::Create() {
     DialogTemplate t(WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
     t.Add(WC_LISTVIEWW, LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | WS_BORDER | WS_TABSTOP, Ids::kList, L"");
+    t.Add(DialogClass::Static, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, Ids::kFollowing, L"");
     t.Add(DialogClass::Button, BS_AUTOCHECKBOX | WS_TABSTOP, Ids::kRecord, L"手で記録");
     t.Add(DialogClass::Static, SS_LEFT | SS_NOPREFIX, Ids::kIntervalLabel, L"間隔");
     t.Add(DialogClass::Edit, WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, Ids::kInterval, L"1");
@@ -70,7 +71,9 @@ bool TPositionTable::Initialise(HWND dlg) {
     UseFormFont(dlg);
     const int listW = ListWidth(), clientW = 2 * kMargin + listW;
     PlaceItem(dlg, Ids::kList, kMargin, kMargin, listW, kListH);
-    int y = kMargin + kListH + 8;
+    int y = kMargin + kListH + 6;
+    PlaceItem(dlg, Ids::kFollowing, kMargin, y, listW, 16);
+    y += 22;
     PlaceItem(dlg, Ids::kRecord, kMargin, y + 2, 90, 20);
     PlaceItem(dlg, Ids::kIntervalLabel, kMargin + 100, y + 4, 36, 16);
     PlaceItem(dlg, Ids::kInterval, kMargin + 136, y, 56, 22);
@@ -135,9 +138,15 @@ void TPositionTable::Refresh() {
     ::InvalidateRect(list, nullptr, TRUE);
 }
 
+void TPositionTable::SetFollowing(const std::wstring& text) {
+    if (!window_) Create();
+    ::SetDlgItemTextW(window_, Ids::kFollowing, text.c_str());
+}
+
 void TPositionTable::ClipChanged() {
     table_.Clear();
     table_.scale = MotionScale{};
+    if (window_) ::SetDlgItemTextW(window_, Ids::kFollowing, L"");
     Refresh();
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "still/motion.h"
+#include "measure/motion.h"
 
 namespace mt {
 
@@ -22,6 +22,10 @@ public:
     // The rows of a trail: the rows of the frames it chose give way to its own
     // rows; rows of other frames stay.
     void ReplaceFrames(const std::vector<long>& chosen, const std::vector<MotionRow>& rows);
+    // The rows of a trail from first to last: every row measured by a trail in
+    // that range gives way to them (rows recorded by hand stay, unless the trail
+    // measures their frame); rows outside it stay.
+    void ReplaceTrail(long first, long last, const std::vector<MotionRow>& rows);
     // A row recorded by hand: replaces the row of its frame, or is added.
     void Record(const MotionRow& row);
     // Removes the rows of these frames.

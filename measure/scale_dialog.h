@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "still/motion_table.h"
+#include "measure/motion_table.h"
 
 namespace mt {
 

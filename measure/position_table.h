@@ -10,13 +10,13 @@
 #include <string>
 
 #include "base/dialog_template.h"
-#include "still/motion_table.h"
+#include "measure/motion_table.h"
 
 namespace mt {
 
 struct PositionTableIds {
     static constexpr WORD kList = 201, kRecord = 202, kIntervalLabel = 203, kInterval = 204, kOrigin = 205,
-                          kCopy = 206, kSave = 207, kScale = 208;
+                          kCopy = 206, kSave = 207, kScale = 208, kFollowing = 209;
 };
 
 class TPositionTable final : private OwnDialog {
@@ -42,6 +42,8 @@ public:
     // Shows the rows and headers again after the table changed (and makes the
     // text that copy and save give).
     void Refresh();
+    // The line that says how the trail's rows were found.
+    void SetFollowing(const std::wstring& text);
     // Another clip was opened: no rows and no scale.
     void ClipChanged();
 

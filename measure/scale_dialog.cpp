@@ -1,4 +1,4 @@
-#include "still/scale_dialog.h"
+#include "measure/scale_dialog.h"
 
 #include <cmath>
 

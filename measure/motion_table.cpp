@@ -1,4 +1,4 @@
-#include "still/motion_table.h"
+#include "measure/motion_table.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,6 +10,11 @@ namespace mt {
 
 void MotionTable::ReplaceFrames(const std::vector<long>& chosen, const std::vector<MotionRow>& rows) {
     Remove(chosen);
+    for (const MotionRow& row : rows) Record(row);
+}
+
+void MotionTable::ReplaceTrail(long first, long last, const std::vector<MotionRow>& rows) {
+    std::erase_if(rows_, [&](const MotionRow& r) { return r.area && r.frame >= first && r.frame <= last; });
     for (const MotionRow& row : rows) Record(row);
 }
 
