@@ -16,6 +16,7 @@ struct Found {
     std::size_t frame = 0;
     double time = 0, column = 0, row = 0;
     long area = 0;
+    bool atEdge = false;
 };
 
 struct Place {
@@ -25,6 +26,12 @@ struct Place {
 double Distance(double c0, double r0, double c1, double r1) { return std::hypot(c1 - c0, r1 - r0); }
 
 bool AboutTheSize(double area, double of) { return area >= 0.5 * of && area <= 2 * of; }
+// A part at the pane's edge may be the object cut off there, its centroid not
+// the object's centre: taken only where it is not clearly smaller.
+template <class Part>
+bool AboutTheSize(const Part& part, double of) {
+    return AboutTheSize(double(part.area), of) && (!part.atEdge || double(part.area) >= 0.85 * of);
+}
 
 // The place at time t of the rows found so far, in their order of travel.
 Place Predict(const std::vector<Found>& rows, double t) {
@@ -88,15 +95,17 @@ std::optional<Found> Together(const FrameParts& frame, const std::vector<std::ui
                               double column, double row, double reach) {
     long area = 0;
     double sumC = 0, sumR = 0;
+    bool atEdge = false;
     for (std::size_t p = 0; p < frame.parts.size(); ++p) {
         const MaskPart& part = frame.parts[p];
         if (still[p] || Distance(part.column, part.row, column, row) > reach) continue;
+        atEdge = atEdge || part.atEdge;
         area += part.area;
         sumC += part.column * double(part.area);
         sumR += part.row * double(part.area);
     }
     if (area <= 0) return std::nullopt;
-    return Found{index, frame.time, sumC / double(area), sumR / double(area), area};
+    return Found{index, frame.time, sumC / double(area), sumR / double(area), area, atEdge};
 }
 
 class Follower {
@@ -115,15 +124,15 @@ public:
         double nearest = std::numeric_limits<double>::infinity();
         for (std::size_t p = 0; p < frame.parts.size(); ++p) {
             const MaskPart& part = frame.parts[p];
-            if (still_[i][p] || !AboutTheSize(double(part.area), area)) continue;
+            if (still_[i][p] || !AboutTheSize(part, area)) continue;
             const double d = Distance(part.column, part.row, at.column, at.row);
             if (d <= reach && d < nearest) {
                 nearest = d;
-                single = Found{i, frame.time, part.column, part.row, part.area};
+                single = Found{i, frame.time, part.column, part.row, part.area, part.atEdge};
             }
         }
         std::optional<Found> group = Together(frame, still_[i], i, at.column, at.row, size);
-        if (group && (!AboutTheSize(double(group->area), area) ||
+        if (group && (!AboutTheSize(*group, area) ||
                       Distance(group->column, group->row, at.column, at.row) > reach))
             group.reset();
         if (single && group) {
@@ -161,14 +170,24 @@ double Unsteadiness(const Found& a, const Found& b, const Found& c) {
     return std::hypot(dc, dr) * (c.time - a.time) / 2;
 }
 
+// The moving parts of frame i of about the object's size, and the parts near
+// each other taken together where that is of about its size.
 std::vector<Found> Candidates(const TrailParts& trail, const Still& still, long i, double area) {
     std::vector<Found> out;
     if (i < 0 || i >= static_cast<long>(trail.frames.size())) return out;
     const FrameParts& frame = trail.frames[std::size_t(i)];
+    const double size = std::sqrt(area);
     for (std::size_t p = 0; p < frame.parts.size(); ++p) {
         const MaskPart& part = frame.parts[p];
-        if (!still[std::size_t(i)][p] && AboutTheSize(double(part.area), area))
-            out.push_back({std::size_t(i), frame.time, part.column, part.row, part.area});
+        if (still[std::size_t(i)][p]) continue;
+        if (AboutTheSize(part, area))
+            out.push_back({std::size_t(i), frame.time, part.column, part.row, part.area, part.atEdge});
+        const std::optional<Found> group = Together(frame, still[std::size_t(i)], std::size_t(i), part.column, part.row, size);
+        if (group && group->area != part.area && AboutTheSize(*group, area) &&
+            std::none_of(out.begin(), out.end(), [&](const Found& f) {
+                return f.area == group->area && Distance(f.column, f.row, group->column, group->row) < 1e-9;
+            }))
+            out.push_back(*group);
     }
     return out;
 }
@@ -254,7 +273,7 @@ std::vector<MotionRow> FollowFrom(const TrailParts& trail, const Still& still, P
     // An object broken into parts is taken whole from the part pointed at.
     const Found here = Together(frame, still[start.frame], start.frame, pointed.column, pointed.row,
                                 std::sqrt(double(pointed.area)))
-                           .value_or(Found{start.frame, frame.time, pointed.column, pointed.row, pointed.area});
+                           .value_or(Found{start.frame, frame.time, pointed.column, pointed.row, pointed.area, pointed.atEdge});
     const long k = static_cast<long>(start.frame);
     const double area = double(here.area);
     std::vector<Start> starts;

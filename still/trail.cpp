@@ -243,6 +243,7 @@ void DropSpecks(std::vector<std::uint8_t>& mask, int w, int h, const std::vector
             stack.assign(1, start);
             mask[std::size_t(start)] = 2;
             double sumX = 0, sumY = 0;
+            bool atEdge = false;
             while (!stack.empty()) {
                 const int at = stack.back();
                 stack.pop_back();
@@ -251,6 +252,7 @@ void DropSpecks(std::vector<std::uint8_t>& mask, int w, int h, const std::vector
                 sumX += x;
                 sumY += y;
                 const bool inside = x > 0 && y > 0 && x + 1 < w && y + 1 < h;  // all eight neighbours in the plane
+                atEdge = atEdge || !inside;
                 for (int dy = -1; dy <= 1; ++dy)
                     for (int dx = -1; dx <= 1; ++dx) {
                         if (!inside && (x + dx < 0 || y + dy < 0 || x + dx >= w || y + dy >= h)) continue;
@@ -267,7 +269,7 @@ void DropSpecks(std::vector<std::uint8_t>& mask, int w, int h, const std::vector
                 kept.insert(kept.end(), part.begin(), part.end());
                 if (parts) {
                     const double area = static_cast<double>(part.size());
-                    parts->push_back({static_cast<long>(part.size()), sumX / area, sumY / area});
+                    parts->push_back({static_cast<long>(part.size()), sumX / area, sumY / area, atEdge});
                 }
             }
         }

@@ -56,10 +56,12 @@ void UnpackPlane(const std::uint8_t* packed, PixelPlane& into);
 // Per pixel, per channel, the median of the packed frames (all width x height).
 PixelPlane MedianPlane(const std::vector<const std::uint8_t*>& frames, int width, int height);
 // One 8-connected part of a mask: its pixel count and the mean of its pixels'
-// columns and rows (pixel centres at whole numbers, rows top-down).
+// columns and rows (pixel centres at whole numbers, rows top-down); whether it
+// reaches the plane's edge (where it may be cut off).
 struct MaskPart {
     long area = 0;
     double column = 0, row = 0;
+    bool atEdge = false;
 };
 // The parts of one chosen frame's object mask, with the frame's time in seconds
 // from the clip's first frame.
