@@ -25,7 +25,7 @@ struct Place {
 
 double Distance(double c0, double r0, double c1, double r1) { return std::hypot(c1 - c0, r1 - r0); }
 
-bool AboutTheSize(double area, double of) { return area >= 0.5 * of && area <= 2 * of; }
+bool AboutTheSize(double area, double of) { return area >= 0.5 * of && area <= 1.6 * of; }
 // A part at the pane's edge may be the object cut off there, its centroid not
 // the object's centre: taken only where it is not clearly smaller.
 template <class Part>

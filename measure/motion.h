@@ -37,8 +37,9 @@ struct MotionRow {
 // over the last kFitRows rows) from three on.
 //
 // The gate: with A the median area of the last 5 rows and s = sqrt(A) the
-// object's size, a part is taken only where its area is within half to twice A
-// and its centroid within R of the prediction, R = 2 + s/2 + d/4 pixels, d the
+// object's size, a part is taken only where its area is within half to 1.6
+// times A (a part at the pane's edge, which may be the object cut off there,
+// only from 0.85 times A) and its centroid within R of the prediction, R = 2 + s/2 + d/4 pixels, d the
 // distance from the last place to the prediction (the step the object is
 // expected to make; it grows across a gap). Until the acceleration is known
 // (fewer than three rows) R = 2 + s + d/2. A part of another object, a speck or

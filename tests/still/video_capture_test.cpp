@@ -6,10 +6,12 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <optional>
 #include <set>
+#include <thread>
 
 #include "base/format.h"
 #include "base/text.h"
@@ -21,6 +23,7 @@
 #include "measure/position_table.h"
 #include "measure/scale_dialog.h"
 #include "still/trail_dialog.h"
+#include "still/trail_marks.h"
 
 namespace mt::test {
 namespace {
@@ -704,6 +707,147 @@ TEST_F(VideoCapture, TheTimesOfTheTableFollowAClipWhoseRateChanges) {
         EXPECT_NEAR(Field(rows[r][1]), times[r - 1], 0.00006) << rows[r][0];
         EXPECT_NEAR(Field(rows[r][2]), vfr.FittedLeft(long(Field(rows[r][0]))) + 6.4 - 0.5, 0.75) << rows[r][0];
     }
+}
+
+// A throw, in 4 x 4 blocks, 15 frames a second: a thrower drifting right, who
+// holds the ball until frame 4; the ball (3 x 3 blocks) then flies 1 block a
+// frame to the right and falls 1 block a frame² (900 px/s²), cut by the bottom
+// edge at frame 23 and gone after; a bird of the ball's size passing 20 pixels
+// under it at frame 16, a
+// lamp that flickers in place, and blocks of noise, over a textured ground.
+int ThrowBallColumn(int frame) { return 16 + (frame - 4); }
+int ThrowBallRow(int frame) {
+    const int m = frame - 4;
+    return 40 - 8 * m + m * (m - 1) / 2;
+}
+media::Rgb ThrowBlock(int frame, int x, int y) {
+    const int bx = x / 4, by = y / 4;
+    const int thrower = 4 + frame / 4;
+    const bool inHand = frame < 4;
+    const int ballX = inHand ? thrower + 8 : ThrowBallColumn(frame), ballY = inHand ? 40 : ThrowBallRow(frame);
+    if (bx >= ballX && bx < ballX + 3 && by >= ballY && by < ballY + 3) return {248, 232, 40};
+    if (bx >= thrower && bx < thrower + 8 && by >= 38 && by < 54) return {40, 64, 200};
+    const int bird = 60 - 2 * frame;
+    if (bx >= bird && bx < bird + 3 && by >= 15 && by < 18) return {24, 24, 24};
+    if ((frame / 4) % 2 == 0 && bx >= 72 && bx < 74 && by >= 2 && by < 4) return {255, 255, 255};
+    for (int k = 0; k < 3; ++k)
+        if (bx == (frame * 37 + k * 23) % 80 && by == (frame * 11 + k * 29) % 60) return {200, 40, 200};
+    return {static_cast<std::uint8_t>(64 + 8 * ((bx * 3 + by * 5) % 16)),
+            static_cast<std::uint8_t>(96 + 6 * ((bx * 7 + by) % 16)),
+            static_cast<std::uint8_t>(48 + 10 * ((bx + by * 3) % 16))};
+}
+
+// Waits on a thread of its own for a popup menu of this process, then takes
+// its first item with the keyboard, as a user would.
+class FirstMenuItem {
+public:
+    FirstMenuItem()
+        : thread_([this] {
+              for (int tries = 0; tries < 1000 && !done_; ++tries) {
+                  HWND menu = ::FindWindowW(L"#32768", nullptr);
+                  if (menu && ::IsWindowVisible(menu)) {
+                      ::PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+                      ::PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+                      taken_ = true;
+                      return;
+                  }
+                  ::Sleep(10);
+              }
+          }) {}
+    ~FirstMenuItem() {
+        done_ = true;
+        thread_.join();
+    }
+    bool Taken() const { return taken_; }
+
+private:
+    std::atomic<bool> done_{false}, taken_{false};
+    std::thread thread_;
+};
+
+// A trail of the throw measures the thrower, the largest moving object; a
+// right-click on the ball's copy in a middle frame and この物を追う measure the
+// ball instead, a row for each chosen frame it is in view, and move the marks.
+TEST_F(VideoCapture, TheBallPointedAtIsFollowedAcrossTheTrailWhereItIsInViewAndGivesG) {
+    Load(folder.Write("throw.avi", media::EncodeMsVideo1Avi(320, 240, 32, 15, ThrowBlock)));
+    form->Button5Click();
+    {
+        DialogDriver driver(DialogMatch(L"軌跡の合成"), [](HWND d) {
+            ::SendMessageW(::GetDlgItem(d, TrailDialogIds::kMarks), BM_SETCHECK, BST_CHECKED, 0);
+            TrailValues(L"0", L"30", L"2")(d);
+        });
+        PressKeys({VK_CONTROL, 'T'});
+        ASSERT_TRUE(driver.Wait()) << "no trail dialog";
+    }
+    ASSERT_TRUE(form->PositionTable && form->PositionTable->Visible());
+    const HWND table = form->PositionTable->Handle();
+    auto rows = CopiedTable(table);
+    ASSERT_GT(rows.size(), 1u);
+    EXPECT_EQ(WindowText(::GetDlgItem(table, PositionTableIds::kFollowing)),
+              L"最大の動く物を追っています。右の画像で追う物を右クリックして選べます");
+    const Pixels marked = ReadBitmap(form->Image1->Picture->Handle());
+    const std::size_t steps = form->StillHistory.UndoCount();
+
+    // Nothing moves on the ground at the left top.
+    {
+        DialogDriver message(DialogMatch(L"Movetrail"));
+        FirstMenuItem item;
+        Post(Image1(), WM_RBUTTONDOWN, MK_RBUTTON, 20, 20);
+        Post(Image1(), WM_RBUTTONUP, 0, 20, 20);
+        ASSERT_TRUE(message.Wait());
+        EXPECT_TRUE(item.Taken());
+        EXPECT_TRUE(message.view.Shows(L"ここには動く物がありません")) << Describe(message.view.dialog);
+    }
+    EXPECT_EQ(CopiedTable(table), rows);
+
+    // The ball at frame 12, 3 pixels off its centre.
+    {
+        FirstMenuItem item;
+        const int x = 4 * ThrowBallColumn(12) + 8, y = 4 * ThrowBallRow(12) + 3;
+        Post(Image1(), WM_RBUTTONDOWN, MK_RBUTTON, x, y);
+        Post(Image1(), WM_RBUTTONUP, 0, x, y);
+        ASSERT_TRUE(PumpUntil([&] { return item.Taken() && CopiedTable(table) != rows; }, 10000)) << "not followed";
+    }
+    rows = CopiedTable(table);
+    ASSERT_EQ(rows.size(), 11u) << "frames 4 to 22: in view; 24 on: cut off or gone";
+    for (std::size_t r = 1; r < rows.size(); ++r) {
+        const int frame = 4 + 2 * int(r - 1);
+        const double x = 4 * ThrowBallColumn(frame) + 5.5, row = 4 * ThrowBallRow(frame) + 5.5;
+        EXPECT_EQ(Field(rows[r][0]), frame);
+        EXPECT_NEAR(Field(rows[r][2]), x, 0.05) << frame;
+        EXPECT_NEAR(Field(rows[r][3]), 240 - row, 0.05) << frame;
+        EXPECT_EQ(Field(rows[r][8]), 144) << frame;
+        // Its mark: the cross at the row's place.
+        const Pixels now = ReadBitmap(form->Image1->Picture->Handle());
+        const std::uint32_t mark = now.At(int(std::lround(x)), int(std::lround(row)));
+        for (int d : {-kMarkArm, kMarkArm}) {
+            EXPECT_EQ(now.At(int(std::lround(x)) + d, int(std::lround(row))), mark) << frame;
+            EXPECT_EQ(now.At(int(std::lround(x)), int(std::lround(row)) + d), mark) << frame;
+        }
+    }
+    EXPECT_EQ(form->StillHistory.UndoCount(), steps + 1) << "the marks moved in one step";
+    ::SetFocus(form->Button8->Handle());
+    PressKeys({VK_CONTROL, 'Z'});
+    EXPECT_EQ(ReadBitmap(form->Image1->Picture->Handle()).px, marked.px);
+    EXPECT_EQ(CopiedTable(table), rows) << "undo changes only the picture";
+
+    // With 100 pixels set to 1.0889 m (900 px/s² = 9.8 m/s²), g.
+    Post(Image1(), WM_LBUTTONDOWN, MK_LBUTTON, 20, 200);
+    Post(Image1(), WM_MOUSEMOVE, MK_LBUTTON, 120, 200);
+    Post(Image1(), WM_LBUTTONUP, 0, 120, 200);
+    Pump();
+    {
+        DialogDriver scale(DialogMatch(L"尺度"), [](HWND d) {
+            const std::wstring length = L"1" + std::wstring(1, DecimalSeparator()) + L"0889";
+            ::SendMessageW(::GetDlgItem(d, ScaleDialogIds::kLength), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(length.c_str()));
+            Pressing(IDOK)(d);
+        });
+        ::SendMessageW(::GetDlgItem(table, PositionTableIds::kScale), BM_CLICK, 0, 0);
+        ASSERT_TRUE(scale.Wait()) << "no scale dialog";
+    }
+    const auto metres = CopiedTable(table);
+    ASSERT_EQ(metres.size(), 11u);
+    for (std::size_t r = 2; r + 1 < metres.size(); ++r) EXPECT_NEAR(Field(metres[r][7]), -9.8, 0.005) << metres[r][0];
 }
 
 INSTANTIATE_TEST_SUITE_P(BothDevices, TrailCapture, ::testing::Values(false, true),
