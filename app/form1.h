@@ -87,6 +87,7 @@ public:
     // The parts the last trail of what moves found in each chosen frame (none
     // since the clip was opened), and the rows of the object followed in them.
     std::unique_ptr<TrailParts> MeasuredTrail;
+    std::vector<std::vector<std::uint8_t>> MeasuredStill;  // its parts that stand still
     std::vector<MotionRow> TrailRows;
     // The last trail's marks, while they stand in the still image as drawn.
     std::optional<MarkedTrail> TrailMarks;

@@ -26,7 +26,8 @@ std::vector<MarkPlace> Places(const std::vector<MotionRow>& rows) {
 // the largest moving object followed; the places to mark.
 std::vector<MarkPlace> TForm1::MeasureTrail(TrailParts parts) {
     MeasuredTrail = std::make_unique<TrailParts>(std::move(parts));
-    TrailRows = FollowLargest(*MeasuredTrail);
+    MeasuredStill = StillParts(*MeasuredTrail);
+    TrailRows = FollowLargest(*MeasuredTrail, MeasuredStill);
     return Places(TrailRows);
 }
 
@@ -62,13 +63,12 @@ void TForm1::FollowObjectAt(int x, int y) {
         return;
     }
     const TrailParts& trail = *MeasuredTrail;
-    const auto still = StillParts(trail);
-    const std::optional<PartIndex> part = PartAt(trail, still, x, y);
+    const std::optional<PartIndex> part = PartAt(trail, MeasuredStill, x, y);
     if (!part) {
         ShowMessage(L"ここには動く物がありません");
         return;
     }
-    TrailRows = FollowFrom(trail, still, *part);
+    TrailRows = FollowFrom(trail, MeasuredStill, *part);
     TPositionTable& table = PositionTableWindow();
     table.Table().ReplaceTrail(trail.first, trail.last, TrailRows);
     table.SetFollowing(L"右の画像で選んだ物 (フレーム " + std::to_wstring(trail.frames[part->frame].frame) +

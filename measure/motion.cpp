@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <unordered_map>
 
 namespace mt {
 namespace {
@@ -23,7 +22,10 @@ struct Place {
     double column = 0, row = 0;
 };
 
-double Distance(double c0, double r0, double c1, double r1) { return std::hypot(c1 - c0, r1 - r0); }
+double Distance(double c0, double r0, double c1, double r1) {
+    const double dc = c1 - c0, dr = r1 - r0;
+    return std::sqrt(dc * dc + dr * dr);
+}
 
 bool AboutTheSize(double area, double of) { return area >= 0.5 * of && area <= 1.6 * of; }
 // A part at the pane's edge may be the object cut off there, its centroid not
@@ -136,7 +138,8 @@ public:
                       Distance(group->column, group->row, at.column, at.row) > reach))
             group.reset();
         if (single && group) {
-            const auto off = [&](const Found& f) { return std::fabs(std::log(double(f.area) / area)); };
+            // The nearer area, as a ratio either way.
+            const auto off = [&](const Found& f) { return std::max(double(f.area) / area, area / double(f.area)); };
             return off(*group) < off(*single) ? group : single;
         }
         return single ? single : group;
@@ -200,43 +203,65 @@ std::vector<MotionRow> Rows(const TrailParts& trail, const std::vector<Found>& f
     return rows;
 }
 
-long long Cell(double column, double row) {
-    return (static_cast<long long>(std::floor(column / 4)) << 32) ^ static_cast<long long>(std::floor(row / 4) + 1e9);
-}
+// The parts of a trail by place, in cells of 4 x 4 pixels over the pane.
+class PartCells {
+public:
+    explicit PartCells(const TrailParts& trail)
+        : columns_(std::max(1, trail.width / 4 + 1)), rows_(std::max(1, trail.height / 4 + 1)),
+          cells_(std::size_t(columns_) * std::size_t(rows_)) {
+        for (std::size_t f = 0; f < trail.frames.size(); ++f)
+            for (std::size_t p = 0; p < trail.frames[f].parts.size(); ++p) {
+                const MaskPart& part = trail.frames[f].parts[p];
+                cells_[Index(Of(part.column, columns_), Of(part.row, rows_))].push_back({f, p});
+            }
+    }
+    // Runs `visit` on the parts in the cell of (column, row) and the eight around it.
+    template <class Visit>
+    void Around(double column, double row, Visit&& visit) const {
+        const int c = Of(column, columns_), r = Of(row, rows_);
+        for (int y = std::max(0, r - 1); y <= std::min(rows_ - 1, r + 1); ++y)
+            for (int x = std::max(0, c - 1); x <= std::min(columns_ - 1, c + 1); ++x)
+                for (const PartIndex& at : cells_[Index(x, y)])
+                    if (!visit(at)) return;
+    }
+
+private:
+    static int Of(double v, int count) { return std::clamp(static_cast<int>(std::floor(v / 4)), 0, count - 1); }
+    std::size_t Index(int c, int r) const { return std::size_t(r) * std::size_t(columns_) + std::size_t(c); }
+    int columns_, rows_;
+    std::vector<std::vector<PartIndex>> cells_;
+};
 
 }  // namespace
 
 Still StillParts(const TrailParts& trail) {
-    Still still(trail.frames.size());
-    std::unordered_map<long long, std::vector<PartIndex>> cells;
-    for (std::size_t f = 0; f < trail.frames.size(); ++f) {
-        still[f].assign(trail.frames[f].parts.size(), 0);
-        for (std::size_t p = 0; p < trail.frames[f].parts.size(); ++p) {
-            const MaskPart& part = trail.frames[f].parts[p];
-            cells[Cell(part.column, part.row)].push_back({f, p});
-        }
-    }
     const std::size_t frames = trail.frames.size();
-    std::vector<std::size_t> seen;
+    Still still(frames);
+    for (std::size_t f = 0; f < frames; ++f) still[f].assign(trail.frames[f].parts.size(), 0);
+    const std::size_t needed = std::max<std::size_t>(3, (frames + 2) / 3);
+    if (frames < needed) return still;
+    const PartCells cells(trail);
+    // The frames a part has been matched in, marked with the part's number.
+    std::vector<std::size_t> seenBy(frames, 0);
+    std::size_t asking = 0;
     for (std::size_t f = 0; f < frames; ++f)
         for (std::size_t p = 0; p < trail.frames[f].parts.size(); ++p) {
             const MaskPart& part = trail.frames[f].parts[p];
             const double near = std::min(4.0, std::max(TrackerLimits::kStillPlace, 0.05 * std::sqrt(double(part.area))));
-            seen.clear();
-            for (int dc = -1; dc <= 1; ++dc)
-                for (int dr = -1; dr <= 1; ++dr) {
-                    auto it = cells.find(Cell(part.column + 4 * dc, part.row + 4 * dr));
-                    if (it == cells.end()) continue;
-                    for (const PartIndex& other : it->second) {
-                        const MaskPart& o = trail.frames[other.frame].parts[other.part];
-                        if (Distance(o.column, o.row, part.column, part.row) <= near &&
-                            std::fabs(double(o.area - part.area)) <= 0.2 * double(std::max(o.area, part.area)))
-                            seen.push_back(other.frame);
-                    }
+            ++asking;
+            std::size_t count = 0;
+            cells.Around(part.column, part.row, [&](const PartIndex& other) {
+                if (seenBy[other.frame] == asking) return true;
+                const MaskPart& o = trail.frames[other.frame].parts[other.part];
+                const double dc = o.column - part.column, dr = o.row - part.row;
+                if (dc * dc + dr * dr <= near * near &&
+                    std::fabs(double(o.area - part.area)) <= 0.2 * double(std::max(o.area, part.area))) {
+                    seenBy[other.frame] = asking;
+                    ++count;
                 }
-            std::sort(seen.begin(), seen.end());
-            const std::size_t count = static_cast<std::size_t>(std::unique(seen.begin(), seen.end()) - seen.begin());
-            if (count >= 3 && 3 * count >= frames) still[f][p] = 1;
+                return count < needed;
+            });
+            if (count >= needed) still[f][p] = 1;
         }
     return still;
 }
@@ -306,8 +331,9 @@ std::vector<MotionRow> FollowFrom(const TrailParts& trail, const Still& still, P
     return Rows(trail, best);
 }
 
-std::vector<MotionRow> FollowLargest(const TrailParts& trail) {
-    const Still still = StillParts(trail);
+std::vector<MotionRow> FollowLargest(const TrailParts& trail) { return FollowLargest(trail, StillParts(trail)); }
+
+std::vector<MotionRow> FollowLargest(const TrailParts& trail, const Still& still) {
     for (std::size_t f = 0; f < trail.frames.size(); ++f) {
         std::optional<PartIndex> largest;
         for (std::size_t p = 0; p < trail.frames[f].parts.size(); ++p)

@@ -84,6 +84,7 @@ std::vector<MotionRow> FollowFrom(const TrailParts& trail, const std::vector<std
                                   PartIndex start);
 // Without a part pointed at: the largest moving part of the first chosen frame
 // that has one, followed to the last frame.
+std::vector<MotionRow> FollowLargest(const TrailParts& trail, const std::vector<std::vector<std::uint8_t>>& still);
 std::vector<MotionRow> FollowLargest(const TrailParts& trail);
 
 // The same a frame at a time, in frame order (the whole trail followed again

@@ -37,6 +37,7 @@ void TForm1::OpenVideo(const std::string& fileName) {
     // The positions and scale measured belong to the clip they came from.
     if (PositionTable) PositionTable->ClipChanged();
     MeasuredTrail.reset();
+    MeasuredStill.clear();
     TrailRows.clear();
     TrailMarks.reset();
     MediaPlayer1->SetDisplay(Panel1->Handle());
