@@ -170,7 +170,7 @@ double Unsteadiness(const Found& a, const Found& b, const Found& c) {
     if (!(h0 > 0) || !(h1 > 0)) return std::numeric_limits<double>::infinity();
     const double dc = (c.column - b.column) / h1 - (b.column - a.column) / h0;
     const double dr = (c.row - b.row) / h1 - (b.row - a.row) / h0;
-    return std::hypot(dc, dr) * (c.time - a.time) / 2;
+    return std::sqrt(dc * dc + dr * dr) * (c.time - a.time) / 2;
 }
 
 // The moving parts of frame i of about the object's size, and the parts near
