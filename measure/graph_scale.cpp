@@ -30,7 +30,7 @@ double AxisTicks::At(int i) const {
 AxisTicks RoundTicks(double low, double high, int most) {
     if (!std::isfinite(low) || !std::isfinite(high)) low = 0, high = 1;
     if (low > high) std::swap(low, high);
-    most = std::max(most, 2);
+    most = std::max(most, 4);  // so at least one tick lies within
     const double size = std::max(std::fabs(low), std::fabs(high));
     if (high - low <= size * 1e-12) {
         // One value (or values a double can hardly tell apart): about it.
@@ -45,21 +45,23 @@ AxisTicks RoundTicks(double low, double high, int most) {
         for (int mantissa : kMantissas) {
             const double step = mantissa * PowerOfTen(exponent);
             if (step < rough * (1 - 1e-12)) continue;
-            const double firstUnits = std::floor(low / step + 1e-9);
-            const double lastUnits = std::ceil(high / step - 1e-9);
+            const double firstUnits = std::ceil(low / step - 1e-9);
+            const double lastUnits = std::floor(high / step + 1e-9);
             const double count = lastUnits - firstUnits + 1;
             if (count > most) continue;
             AxisTicks ticks;
+            ticks.low = low;
+            ticks.high = high;
             ticks.step = step;
             ticks.first = firstUnits * step;
-            ticks.count = static_cast<int>(std::max(2.0, count));
+            ticks.count = static_cast<int>(std::max(0.0, count));
             ticks.decimals = std::max(0, -exponent);
-            ticks.first = ticks.At(0);
+            if (ticks.count > 0) ticks.first = ticks.At(0);
             return ticks;
         }
         ++exponent;
     }
-    return AxisTicks{low, high - low, 2, 0};
+    return AxisTicks{low, high, low, high - low, 2, 0};
 }
 
 std::wstring TickLabel(double value, int decimals, wchar_t decimalSeparator) {
@@ -71,17 +73,15 @@ std::wstring TickLabel(double value, int decimals, wchar_t decimalSeparator) {
 }
 
 double GraphMapping::Column(double value) const {
-    const double span = x.last() - x.first;
-    return left + (value - x.first) / span * (right - left);
+    return left + (value - x.low) / (x.high - x.low) * (right - left);
 }
 
 double GraphMapping::Row(double value) const {
-    const double span = y.last() - y.first;
-    return bottom - (value - y.first) / span * (bottom - top);
+    return bottom - (value - y.low) / (y.high - y.low) * (bottom - top);
 }
 
 double GraphMapping::ValueAtColumn(double column) const {
-    return x.first + (column - left) / (right - left) * (x.last() - x.first);
+    return x.low + (column - left) / (right - left) * (x.high - x.low);
 }
 
 std::optional<std::size_t> NearestPoint(const GraphMapping& mapping, const std::vector<double>& xs,

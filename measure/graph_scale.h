@@ -8,19 +8,21 @@
 
 namespace mt {
 
-// An axis that runs from one tick to another: ticks at first, first + step, …,
-// last, where step is 1, 2 or 5 times a power of ten.
+// An axis from `low` to `high` with round-number ticks on it: first,
+// first + step, …, where step is 1, 2 or 5 times a power of ten.
 struct AxisTicks {
+    double low = 0, high = 1;  // the axis's ends
     double first = 0, step = 1;
-    int count = 0;     // first and last included
+    int count = 0;     // ticks, first included
     int decimals = 0;  // enough to tell the ticks apart, no more
     double last() const { return At(count - 1); }
     // Tick i's value, made from whole steps (so a tick meant to be 0 is 0).
     double At(int i) const;
 };
 
-// Round-number ticks over [low, high], at most `most` of them (at least 2),
-// the axis widened to the ticks outside the values. A range of one value is
+// An axis over [low, high] with round-number ticks within it: the smallest step
+// that gives at most `most` of them (taken as at least 4, which leaves at
+// least one within). A range of one value is
 // widened about it first (by a tenth of it, or by 1 about 0).
 AxisTicks RoundTicks(double low, double high, int most);
 

@@ -74,7 +74,7 @@ GraphMapping PaintGraph(HDC dc, const RECT& area, const GraphPicture& picture) {
     GraphMapping m;
     m.top = area.top + line + 8;
     m.bottom = std::max<int>(m.top + 8, area.bottom - 2 * line - 10);
-    m.y = RoundTicks(vLow, vHigh, std::max(2, (m.bottom - m.top) / (2 * line) + 1));
+    m.y = RoundTicks(vLow, vHigh, (m.bottom - m.top) / (2 * line) + 2);
     std::vector<std::wstring> yLabels;
     int labelWidth = 0;
     for (int i = 0; i < m.y.count; ++i) {
@@ -83,7 +83,7 @@ GraphMapping PaintGraph(HDC dc, const RECT& area, const GraphPicture& picture) {
     }
     m.left = area.left + 10 + labelWidth;
     m.right = std::max<int>(m.left + 8, area.right - 18);
-    m.x = RoundTicks(tLow, tHigh, std::max(2, (m.right - m.left) / 64 + 1));
+    m.x = RoundTicks(tLow, tHigh, (m.right - m.left) / 64 + 2);
 
     // Grid, frame, tick labels and the axis names.
     {
@@ -131,7 +131,7 @@ GraphMapping PaintGraph(HDC dc, const RECT& area, const GraphPicture& picture) {
         SelectGuard selected(dc, pen.get());
         ::Polyline(dc, curve.data(), static_cast<int>(curve.size()));
     }
-    if (picture.clipTime && *picture.clipTime >= m.x.first && *picture.clipTime <= m.x.last()) {
+    if (picture.clipTime && *picture.clipTime >= m.x.low && *picture.clipTime <= m.x.high) {
         OwnedPen pen(::CreatePen(PS_SOLID, 2, kClipLine));
         SelectGuard selected(dc, pen.get());
         const int column = Pixel(m.Column(*picture.clipTime));

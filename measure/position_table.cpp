@@ -24,7 +24,7 @@ using Ids = PositionTableIds;
 constexpr int kColumnWidths[] = {60, 62, 62, 62, 74, 74, 82, 82, 62};
 constexpr int kMargin = 10, kListH = 260, kRowH = 28;
 // The graph's column beside the list: its width, and the fit's report under it.
-constexpr int kGraphW = 450, kFitTextH = 100;
+constexpr int kGraphW = 450, kFitTextH = 114;
 // Posted to the window once for a burst of selection changes.
 constexpr UINT kSelectionChanged = WM_APP + 37;
 constexpr const wchar_t* kFitNames[] = {L"なし", L"直線", L"放物線"};

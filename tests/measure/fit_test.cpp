@@ -156,33 +156,36 @@ TEST(Fit, ALineFittedToVelocitiesGivesTheAccelerationAndTakesTheSelectedRowsWher
     EXPECT_EQ(one.points.size(), 6u);
 }
 
-TEST(GraphTicks, RoundNumbersCoverAPositiveANegativeATinyAndAOneValueRange) {
+TEST(GraphTicks, RoundNumbersWithinAPositiveANegativeATinyAndAOneValueRange) {
     const AxisTicks plain = RoundTicks(0, 10, 6);
     EXPECT_EQ(plain.At(0), 0);
     EXPECT_EQ(plain.step, 2);
     EXPECT_EQ(plain.count, 6);
     EXPECT_EQ(plain.decimals, 0);
     const AxisTicks negative = RoundTicks(-9.3, 2.1, 8);
-    EXPECT_EQ(negative.At(0), -10);
-    EXPECT_EQ(negative.last(), 4);
+    EXPECT_EQ(negative.At(0), -8);
+    EXPECT_EQ(negative.last(), 2);
     EXPECT_EQ(negative.step, 2);
+    EXPECT_EQ(negative.low, -9.3);
+    EXPECT_EQ(negative.high, 2.1);
     const AxisTicks tiny = RoundTicks(0.0012, 0.0047, 6);
-    EXPECT_EQ(tiny.At(0), 0.001);
-    EXPECT_EQ(tiny.At(2), 0.003);
-    EXPECT_EQ(tiny.last(), 0.005);
+    EXPECT_EQ(tiny.At(0), 0.002);
+    EXPECT_EQ(tiny.At(1), 0.003);
+    EXPECT_EQ(tiny.last(), 0.004);
     EXPECT_EQ(tiny.decimals, 3);
-    EXPECT_EQ(TickLabel(tiny.At(2), tiny.decimals, L','), L"0,003");
+    EXPECT_EQ(TickLabel(tiny.At(1), tiny.decimals, L','), L"0,003");
     // Ticks across zero: the one at zero is 0, shown without a sign.
     const AxisTicks across = RoundTicks(-0.3, 0.2, 6);
     EXPECT_EQ(across.At(1), -0.2);
     EXPECT_EQ(across.At(3), 0.0);
     EXPECT_EQ(TickLabel(across.At(3), across.decimals, L'.'), L"0.0");
     EXPECT_EQ(TickLabel(-0.01, 1, L'.'), L"0.0");
-    // One value: ticks about it.
+    // One value: an axis about it, with ticks either side.
     const AxisTicks one = RoundTicks(128.5, 128.5, 6);
+    EXPECT_LT(one.low, 128.5);
+    EXPECT_GT(one.high, 128.5);
     EXPECT_LT(one.At(0), 128.5);
     EXPECT_GT(one.last(), 128.5);
-    EXPECT_LE(one.count, 6);
 }
 
 // On a memory DC: the points where the mapping puts them, the selected one in
