@@ -155,6 +155,12 @@ public:
     // A click on the video pane while 手で記録 is checked: (x, y) recorded as the
     // current frame's position, then the clip steps on by the table's 間隔.
     void RecordHandPosition(int x, int y);
+    // The clip's frame may have moved (a step, a seek, the counter's tick): the
+    // table's graph is told, for its line at that frame's time.
+    void FrameMoved();
+    // A row chosen in the table, in its list or on its graph: its frame shown
+    // in the video pane, as フレームへ移動 shows one.
+    void ShowTableFrame(long frame);
 
     // Picture files.
     void Button7Click();

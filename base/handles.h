@@ -54,6 +54,7 @@ inline void CloseMenu(HMENU h) noexcept { ::DestroyMenu(h); }
 
 using OwnedBitmap = Owned<HBITMAP, &CloseGdiObject>;
 using OwnedBrush = Owned<HBRUSH, &CloseGdiObject>;
+using OwnedPen = Owned<HPEN, &CloseGdiObject>;
 using OwnedFont = Owned<HFONT, &CloseGdiObject>;
 using OwnedPalette = Owned<HPALETTE, &CloseGdiObject>;
 using OwnedMemDC = Owned<HDC, &CloseDC>;        // CreateCompatibleDC / CreateDC / CreateIC

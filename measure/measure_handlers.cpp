@@ -85,11 +85,30 @@ void TForm1::FollowObjectAt(int x, int y) {
 
 TPositionTable& TForm1::PositionTableWindow() {
     if (!PositionTable)
-        PositionTable = std::make_unique<TPositionTable>(hwnd_, [this]() -> std::optional<long double> {
-            if (LastDragLength > 0) return LastDragLength;
-            return std::nullopt;
-        });
+        PositionTable = std::make_unique<TPositionTable>(
+            hwnd_,
+            [this]() -> std::optional<long double> {
+                if (LastDragLength > 0) return LastDragLength;
+                return std::nullopt;
+            },
+            [this](long frame) { ShowTableFrame(frame); });
     return *PositionTable;
+}
+
+// Runs after each step and seek of the clip, and with the frame counter.
+void TForm1::FrameMoved() {
+    if (!PositionTable || !PositionTable->Visible() || !MediaPlayer1 || !MediaPlayer1->DeviceOpen()) return;
+    const long frame = MediaPlayer1->QueryPosition();
+    PositionTable->ClipFrameShown(frame, [&]() -> std::optional<double> {
+        if (std::unique_ptr<ClipFrames> frames = ClipFrames::Of(*MediaPlayer1)) return frames->TimeSeconds(frame);
+        return std::nullopt;
+    });
+}
+
+// Runs for a row chosen in the table's list or on its graph.
+void TForm1::ShowTableFrame(long frame) {
+    MediaPlayer1->SeekTo(frame);
+    FrameMoved();
 }
 
 // Runs for Ctrl+D and the copy arrow's menu.

@@ -22,7 +22,12 @@ namespace {
 
 using Ids = PositionTableIds;
 constexpr int kColumnWidths[] = {60, 62, 62, 62, 74, 74, 82, 82, 62};
-constexpr int kMargin = 10, kListH = 200, kRowH = 28;
+constexpr int kMargin = 10, kListH = 260, kRowH = 28;
+// The graph's column beside the list: its width, and the fit's report under it.
+constexpr int kGraphW = 450, kFitTextH = 114;
+// Posted to the window once for a burst of selection changes.
+constexpr UINT kSelectionChanged = WM_APP + 37;
+constexpr const wchar_t* kFitNames[] = {L"なし", L"直線", L"放物線"};
 
 int ListWidth() {
     int w = 4 + ::GetSystemMetrics(SM_CXVSCROLL);
@@ -38,8 +43,9 @@ std::wstring ListSeparator() {
 
 }  // namespace
 
-TPositionTable::TPositionTable(HWND owner, std::function<std::optional<long double>()> lastDrag)
-    : owner_(owner), lastDrag_(std::move(lastDrag)) {}
+TPositionTable::TPositionTable(HWND owner, std::function<std::optional<long double>()> lastDrag,
+                               std::function<void(long frame)> showFrame)
+    : owner_(owner), lastDrag_(std::move(lastDrag)), showFrame_(std::move(showFrame)) {}
 
 TPositionTable::~TPositionTable() {
     if (window_ && ::IsWindow(window_)) {
@@ -60,6 +66,13 @@ void TPositionTable::Create() {
     t.Add(DialogClass::Button, BS_PUSHBUTTON | WS_TABSTOP, Ids::kCopy, L"コピー");
     t.Add(DialogClass::Button, BS_PUSHBUTTON | WS_TABSTOP, Ids::kSave, L"保存...");
     t.Add(DialogClass::Button, BS_PUSHBUTTON | WS_TABSTOP, Ids::kScale, L"尺度...");
+    t.Add(DialogClass::Static, SS_LEFT | SS_NOPREFIX, Ids::kGraphLabel, L"グラフ");
+    t.Add(DialogClass::ComboBox, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, Ids::kGraphColumn, L"");
+    t.Add(DialogClass::Static, SS_LEFT | SS_NOPREFIX, Ids::kFitLabel, L"当てはめ");
+    t.Add(DialogClass::ComboBox, CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, Ids::kFitKind, L"");
+    t.Add(DialogClass::Button, BS_PUSHBUTTON | WS_TABSTOP, Ids::kCopyGraph, L"グラフをコピー");
+    t.Add(DialogClass::Edit, ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP,
+          Ids::kFitText, L"");
     window_ = OwnDialog::Create(t, owner_);
     if (!window_) RaiseLastOSError();
     Application.AddModeless(window_, &TPositionTable::PreTranslate);
@@ -83,10 +96,31 @@ bool TPositionTable::Initialise(HWND dlg) {
     PlaceItem(dlg, Ids::kCopy, clientW - kMargin - 3 * buttonW - 16, y, buttonW, buttonH);
     PlaceItem(dlg, Ids::kSave, clientW - kMargin - 2 * buttonW - 8, y, buttonW, buttonH);
     PlaceItem(dlg, Ids::kScale, clientW - kMargin - buttonW, y, buttonW, buttonH);
+    // The graph beside the list, from the list's top to the buttons' bottom: what
+    // it plots and the fit above it, the fit's report under it.
+    {
+        const int left = clientW, bottom = y + buttonH, graphTop = kMargin + 32;
+        PlaceItem(dlg, Ids::kGraphLabel, left, kMargin + 5, 44, 16);
+        PlaceItem(dlg, Ids::kGraphColumn, left + 46, kMargin, 64, 160);
+        PlaceItem(dlg, Ids::kFitLabel, left + 130, kMargin + 5, 52, 16);
+        PlaceItem(dlg, Ids::kFitKind, left + 184, kMargin, 80, 120);
+        PlaceItem(dlg, Ids::kCopyGraph, left + kGraphW - 110, kMargin, 110, buttonH);
+        graph_ = std::make_unique<TMotionGraph>(dlg, Ids::kGraph);
+        graph_->OnPointClicked = [this](std::size_t point, bool control) { GraphClicked(point, control); };
+        ::MoveWindow(graph_->Handle(), left, graphTop, kGraphW, bottom - kFitTextH - 6 - graphTop, FALSE);
+        PlaceItem(dlg, Ids::kFitText, left, bottom - kFitTextH, kGraphW, kFitTextH);
+        for (MotionColumn c : kMotionColumns)
+            ::SendDlgItemMessageW(dlg, Ids::kGraphColumn, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(ColumnName(c).c_str()));
+        ::SendDlgItemMessageW(dlg, Ids::kGraphColumn, CB_SETCURSEL, 1, 0);  // Y
+        for (const wchar_t* name : kFitNames)
+            ::SendDlgItemMessageW(dlg, Ids::kFitKind, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name));
+        ::SendDlgItemMessageW(dlg, Ids::kFitKind, CB_SETCURSEL, 0, 0);  // なし
+    }
     // Right of the main window where the screen has room, else below it (kept on
     // the screen); made without taking the keyboard from the main window.
     RECT frame{0, 0, clientW, y + buttonH + kMargin}, owner{}, work{0, 0, ::GetSystemMetrics(SM_CXSCREEN),
                                                                    ::GetSystemMetrics(SM_CYSCREEN)};
+    frame.right += kGraphW + kMargin;
     ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongW(dlg, GWL_STYLE)), FALSE,
                          static_cast<DWORD>(::GetWindowLongW(dlg, GWL_EXSTYLE)));
     ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
@@ -136,6 +170,7 @@ void TPositionTable::Refresh() {
     }
     ::SendMessageW(list, LVM_SETITEMCOUNT, cells_.size(), LVSICF_NOSCROLL);
     ::InvalidateRect(list, nullptr, TRUE);
+    UpdateGraph();
 }
 
 void TPositionTable::SetFollowing(const std::wstring& text) {
@@ -147,6 +182,8 @@ void TPositionTable::ClipChanged() {
     table_.Clear();
     table_.scale = MotionScale{};
     if (window_) ::SetDlgItemTextW(window_, Ids::kFollowing, L"");
+    clipFrame_.reset();
+    clipTime_.reset();
     Refresh();
 }
 
@@ -237,6 +274,8 @@ void TPositionTable::Notify(const NMHDR& header) {
     } else if (header.code == LVN_KEYDOWN) {
         const auto& key = reinterpret_cast<const NMLVKEYDOWN&>(header);
         if (key.wVKey == VK_DELETE) DeleteSelected();
+    } else if ((header.code == LVN_ITEMCHANGED || header.code == LVN_ODSTATECHANGED) && !selectionPosted_) {
+        selectionPosted_ = ::PostMessageW(window_, kSelectionChanged, 0, 0) != FALSE;
     }
 }
 
@@ -246,6 +285,7 @@ bool TPositionTable::PreTranslate(MSG& msg) {
     HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
     auto* self = static_cast<TPositionTable*>(reinterpret_cast<OwnDialog*>(::GetWindowLongPtrW(root, DWLP_USER)));
     if (!self || msg.hwnd == ::GetDlgItem(root, Ids::kInterval)) return false;
+    if (msg.hwnd == ::GetDlgItem(root, Ids::kFitText)) return false;  // the fit's report copies its own text
     Guarded([&] { self->Copy(); });
     return true;
 }
@@ -257,6 +297,11 @@ bool TPositionTable::Message(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         case Ids::kCopy: Copy(); return true;
         case Ids::kSave: Save(); return true;
         case Ids::kScale: ChooseScale(); return true;
+        case Ids::kGraphColumn:
+        case Ids::kFitKind:
+            if (HIWORD(wp) == CBN_SELCHANGE) UpdateGraph();
+            return true;
+        case Ids::kCopyGraph: CopyGraph(); return true;
         case Ids::kOrigin:
             if (HIWORD(wp) == BN_CLICKED) {
                 table_.originAtFirst = ::IsDlgButtonChecked(dlg, Ids::kOrigin) == BST_CHECKED;
@@ -272,6 +317,12 @@ bool TPositionTable::Message(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
         ::ShowWindow(dlg, SW_HIDE);
         return true;
+    case kSelectionChanged: SelectionChanged(); return true;
+    case WM_SETTINGCHANGE:
+        // The decimal separator may be another: the table and its graph follow.
+        TApplication::ReadLocaleSettings();
+        Refresh();
+        return false;
     case WM_DESTROY:
         // With the main window, which owns it.
         Application.RemoveModeless(dlg);
@@ -279,6 +330,106 @@ bool TPositionTable::Message(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         return false;
     default: return false;
     }
+}
+
+void TPositionTable::ClipFrameShown(long frame, const std::function<std::optional<double>()>& time) {
+    if (clipFrame_ == frame) return;
+    clipFrame_ = frame;
+    clipTime_ = time ? time() : std::nullopt;
+    if (!clipTime_)
+        for (const MotionRow& row : table_.Rows())
+            if (row.frame == frame) clipTime_ = row.time;
+    if (graph_) graph_->SetClipTime(clipTime_);
+}
+
+std::vector<bool> TPositionTable::SelectedRows() const {
+    std::vector<bool> selected(table_.Rows().size());
+    if (!window_) return selected;
+    HWND list = ::GetDlgItem(window_, Ids::kList);
+    for (int i = -1; (i = static_cast<int>(::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(i),
+                                                           LVNI_SELECTED))) >= 0 &&
+                     static_cast<std::size_t>(i) < selected.size();)
+        selected[std::size_t(i)] = true;
+    return selected;
+}
+
+void TPositionTable::UpdateGraph() {
+    if (!window_ || !graph_) return;
+    const auto columnIndex = ::SendDlgItemMessageW(window_, Ids::kGraphColumn, CB_GETCURSEL, 0, 0);
+    const auto fitIndex = ::SendDlgItemMessageW(window_, Ids::kFitKind, CB_GETCURSEL, 0, 0);
+    const MotionColumn column = columnIndex >= 0 && columnIndex < static_cast<LRESULT>(std::size(kMotionColumns))
+                                    ? kMotionColumns[columnIndex]
+                                    : MotionColumn::Y;
+    const FitKind kind = fitIndex == 1 ? FitKind::Line : fitIndex == 2 ? FitKind::Parabola : FitKind::None;
+    const wchar_t separator = DecimalSeparator();
+    points_ = PointsOf(table_, column);
+    const std::vector<bool> selectedRows = SelectedRows();
+    GraphPicture picture;
+    picture.times = points_.times;
+    picture.values = points_.values;
+    picture.selected.resize(points_.size());
+    for (std::size_t i = 0; i < points_.size(); ++i) picture.selected[i] = selectedRows[points_.rows[i]];
+    picture.yName = ColumnAxisName(column, table_.scale);
+    picture.decimalSeparator = separator;
+    picture.clipTime = clipTime_;
+    std::wstring report;
+    if (kind != FitKind::None) {
+        const FitChoice choice = FitPoints(picture.selected, FitTerms(kind));
+        const PolynomialFit fit = FitColumn(points_, choice, kind);
+        report = FitText(fit, kind, column, table_.scale, choice.fromSelection, separator);
+        if (fit.Made()) picture.fit = fit;
+    }
+    ::SetDlgItemTextW(window_, Ids::kFitText, report.c_str());
+    graph_->SetPicture(std::move(picture));
+}
+
+void TPositionTable::SelectionChanged() {
+    selectionPosted_ = false;
+    if (!window_) return;
+    UpdateGraph();
+    // The focused row where it is selected, else the first selected.
+    HWND list = ::GetDlgItem(window_, Ids::kList);
+    int row = static_cast<int>(::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+    if (row < 0 || !(ListView_GetItemState(list, row, LVIS_SELECTED) & LVIS_SELECTED))
+        row = static_cast<int>(::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    if (row < 0 || static_cast<std::size_t>(row) >= table_.Rows().size() || !showFrame_) return;
+    showFrame_(table_.Rows()[std::size_t(row)].frame);
+}
+
+// A click on a point selects its row alone (with Ctrl, adds it or takes it
+// away) and shows its frame.
+void TPositionTable::GraphClicked(std::size_t point, bool control) {
+    if (!window_ || point >= points_.size()) return;
+    const int row = static_cast<int>(points_.rows[point]);
+    HWND list = ::GetDlgItem(window_, Ids::kList);
+    if (control) {
+        const UINT state = (ListView_GetItemState(list, row, LVIS_SELECTED) & LVIS_SELECTED) ^ LVIS_SELECTED;
+        ListView_SetItemState(list, row, state | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    } else {
+        ListView_SetItemState(list, -1, 0, LVIS_SELECTED);
+        ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    }
+    ListView_EnsureVisible(list, row, FALSE);
+    // Where the selection was that already, nothing was told: shown all the same.
+    if (!selectionPosted_) SelectionChanged();
+}
+
+void TPositionTable::CopyGraph() {
+    if (!graph_) return;
+    if (changed_) Refresh();
+    const std::vector<std::uint8_t> dib = graph_->PackedPicture();
+    if (dib.empty()) return;
+    OwnedGlobal block(::GlobalAlloc(GMEM_MOVEABLE, dib.size()));
+    if (!block) RaiseLastOSError();
+    {
+        GlobalView<std::uint8_t> view(block.get());
+        if (!view) RaiseLastOSError();
+        std::memcpy(view.get(), dib.data(), dib.size());
+    }
+    ClipboardScope clipboard(window_);
+    if (!clipboard || !::EmptyClipboard()) RaiseLastOSError();
+    if (!::SetClipboardData(CF_DIB, block.get())) RaiseLastOSError();
+    block.release();  // the clipboard owns it now
 }
 
 }  // namespace mt

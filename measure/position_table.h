@@ -6,10 +6,12 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "base/dialog_template.h"
+#include "measure/motion_graph.h"
 #include "measure/motion_table.h"
 
 namespace mt {
@@ -17,13 +19,17 @@ namespace mt {
 struct PositionTableIds {
     static constexpr WORD kList = 201, kRecord = 202, kIntervalLabel = 203, kInterval = 204, kOrigin = 205,
                           kCopy = 206, kSave = 207, kScale = 208, kFollowing = 209;
+    static constexpr WORD kGraphLabel = 210, kGraphColumn = 211, kFitLabel = 212, kFitKind = 213, kCopyGraph = 214,
+                          kFitText = 215, kGraph = 216;
 };
 
 class TPositionTable final : private OwnDialog {
 public:
     // lastDrag: the length of the last drag measured on the still image, in
-    // pixels; none before the first.
-    TPositionTable(HWND owner, std::function<std::optional<long double>()> lastDrag);
+    // pixels; none before the first. showFrame: shows a frame of the clip in the
+    // video pane, as フレームへ移動 does (a row chosen in the list or the graph).
+    TPositionTable(HWND owner, std::function<std::optional<long double>()> lastDrag,
+                   std::function<void(long frame)> showFrame = {});
     TPositionTable(const TPositionTable&) = delete;
     TPositionTable& operator=(const TPositionTable&) = delete;
     ~TPositionTable();
@@ -65,6 +71,12 @@ public:
     // Delete: the selected rows go.
     void DeleteSelected();
 
+    // The clip's current frame, for the graph's line at its time: time() gives
+    // that time (none: unknown) and is asked only when the frame is another.
+    void ClipFrameShown(long frame, const std::function<std::optional<double>()>& time);
+    // グラフをコピー: the graph to the clipboard as a picture, the size it is shown.
+    void CopyGraph();
+
 private:
     static bool PreTranslate(MSG& msg);
     void Create();
@@ -73,6 +85,14 @@ private:
     void Cancel(HWND dlg) override { ::ShowWindow(dlg, SW_HIDE); }
     bool Message(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) override;
     void Notify(const NMHDR& header);
+    // The graph and the fit made again from the table, the column and the fit
+    // chosen, and the rows selected.
+    void UpdateGraph();
+    // The list's selection changed (told once for a burst of changes): the
+    // graph follows, and the chosen row's frame is shown.
+    void SelectionChanged();
+    void GraphClicked(std::size_t point, bool control);
+    std::vector<bool> SelectedRows() const;
     HWND owner_;
     HWND window_ = nullptr;
     std::function<std::optional<long double>()> lastDrag_;
@@ -80,6 +100,12 @@ private:
     std::vector<std::vector<std::wstring>> cells_;  // as the list shows them
     bool changed_ = true;                            // since cells_ were made
     std::wstring savedName_;
+    std::function<void(long)> showFrame_;
+    std::unique_ptr<TMotionGraph> graph_;
+    ColumnPoints points_;  // as the graph shows them
+    std::optional<long> clipFrame_;
+    std::optional<double> clipTime_;
+    bool selectionPosted_ = false;
 };
 
 }  // namespace mt

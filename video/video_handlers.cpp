@@ -64,11 +64,20 @@ void TForm1::Button1Click() { MediaPlayer1->Play(); }
 // Runs when 停止 is clicked.
 void TForm1::Button5Click() { MediaPlayer1->Stop(); }
 // Runs when +１フレーム is clicked.
-void TForm1::Button2Click() { MediaPlayer1->StepForward(); }
+void TForm1::Button2Click() {
+    MediaPlayer1->StepForward();
+    FrameMoved();
+}
 // Runs when -1フレーム is clicked.
-void TForm1::Button3Click() { MediaPlayer1->StepBackward(); }
+void TForm1::Button3Click() {
+    MediaPlayer1->StepBackward();
+    FrameMoved();
+}
 // Runs when 最初のフレーム is clicked.
-void TForm1::Button4Click() { MediaPlayer1->SeekTo(0); }
+void TForm1::Button4Click() {
+    MediaPlayer1->SeekTo(0);
+    FrameMoved();
+}
 
 namespace {
 // The last frame's position; raises the missing device's error without a clip.
@@ -76,7 +85,10 @@ std::int32_t LastFrame(TMediaPlayer& player) { return std::max(0, player.QueryLe
 }  // namespace
 
 // Runs when End is pressed.
-void TForm1::SeekLastFrame() { MediaPlayer1->SeekTo(LastFrame(*MediaPlayer1)); }
+void TForm1::SeekLastFrame() {
+    MediaPlayer1->SeekTo(LastFrame(*MediaPlayer1));
+    FrameMoved();
+}
 
 // Runs for PageDown and PageUp (Shift+Right and Shift+Left), and for a wheel
 // turned several notches at once.
@@ -85,6 +97,7 @@ void TForm1::StepWithin(std::int32_t frames) {
     const std::int32_t position = MediaPlayer1->QueryPosition();
     const std::int32_t target = std::clamp(std::clamp(position, 0, last) + frames, 0, last);
     if (target != position) MediaPlayer1->StepBy(target - position);
+    FrameMoved();
 }
 
 // Runs when the wheel turns over the video pane.
@@ -101,12 +114,15 @@ void TForm1::Panel1MouseWheel(int wheelDelta) {
 void TForm1::GoToFrame() {
     const std::int32_t last = LastFrame(*MediaPlayer1);
     if (auto frame = AskFrameNumber(hwnd_, MediaPlayer1->QueryPosition(), last)) MediaPlayer1->SeekTo(*frame);
+    FrameMoved();
 }
 
-// Runs once a second after the first video was loaded: the frame counter.
+// Runs once a second after the first video was loaded: the frame counter, and
+// the table's graph told the frame.
 void TForm1::Timer1Timer() {
     std::wstring position = Format(L"%.5d", {static_cast<long long>(MediaPlayer1->QueryPosition())});
     Label4->SetCaption(position + L" / " + FrameCountText);
+    FrameMoved();
 }
 
 }  // namespace mt

@@ -19,6 +19,7 @@
 #include "common/marker_clips.h"
 #include "common/media.h"
 #include "common/pump.h"
+#include "imagefiles/bmp_io.h"
 #include "imagefiles/picture_files.h"
 #include "measure/position_table.h"
 #include "measure/scale_dialog.h"
@@ -848,6 +849,92 @@ TEST_F(VideoCapture, TheBallPointedAtIsFollowedAcrossTheTrailWhereItIsInViewAndG
     const auto metres = CopiedTable(table);
     ASSERT_EQ(metres.size(), 11u);
     for (std::size_t r = 2; r + 1 < metres.size(); ++r) EXPECT_NEAR(Field(metres[r][7]), -9.8, 0.005) << metres[r][0];
+}
+
+// The graph beside the table, on the trail's seven rows: 放物線 on X finds no
+// acceleration beyond its uncertainty and 直線 on X the square's 120 px/s; a
+// row chosen in the list, or a point clicked on the graph, shows its frame in
+// the video pane; グラフをコピー gives the graph as the window shows it.
+TEST_P(TrailCapture, TheGraphFitsTheTrailShowsTheFrameOfTheRowChosenAndCopiesAsAPicture) {
+    const bool own = GetParam();
+    OpenAtFrameZero(own);
+    {
+        DialogDriver driver(DialogMatch(L"軌跡の合成"), TrailValues(L"10", L"70", L"10"));
+        PressKeys({VK_CONTROL, 'T'});
+        ASSERT_TRUE(driver.Wait()) << "no trail dialog";
+    }
+    ASSERT_TRUE(form->PositionTable && form->PositionTable->Visible());
+    const HWND table = form->PositionTable->Handle(), list = ::GetDlgItem(table, PositionTableIds::kList),
+               graph = ::GetDlgItem(table, PositionTableIds::kGraph);
+    ASSERT_TRUE(graph);
+    auto choose = [&](int id, int index) {
+        ::SendDlgItemMessageW(table, id, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+        ::SendMessageW(table, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(::GetDlgItem(table, id)));
+    };
+    // The report's line "name = value ± error", as two numbers.
+    auto quantity = [&](const std::wstring& name) -> std::pair<double, double> {
+        const std::wstring text = WindowText(::GetDlgItem(table, PositionTableIds::kFitText));
+        const std::size_t at = text.find(L"\n" + name + L" = ");
+        if (at == std::wstring::npos) {
+            ADD_FAILURE() << "no " << WideToUtf8(name) << " in " << WideToUtf8(text);
+            return {NAN, NAN};
+        }
+        const std::wstring line = text.substr(at + name.size() + 4, text.find(L'\r', at) - at - name.size() - 4);
+        const std::size_t pm = line.find(L" ± ");
+        return {Field(line.substr(0, pm)), pm == std::wstring::npos ? NAN : Field(line.substr(pm + 3))};
+    };
+    choose(PositionTableIds::kGraphColumn, 0);  // X
+    choose(PositionTableIds::kFitKind, 2);      // 放物線
+    EXPECT_NE(WindowText(::GetDlgItem(table, PositionTableIds::kFitText)).find(L"n = 7 行"), std::wstring::npos);
+    const auto [acceleration, accelerationError] = quantity(L"加速度");
+    EXPECT_LE(std::fabs(acceleration), 3 * accelerationError + 0.00001) << acceleration << " ± " << accelerationError;
+    choose(PositionTableIds::kFitKind, 1);  // 直線
+    const auto [speed, speedError] = quantity(L"速度");
+    EXPECT_NEAR(speed, 120, own ? 1.0 : 0.01) << speed << " ± " << speedError;
+
+    // The fourth row chosen in the list: frame 40, its square at x = 160.
+    ASSERT_EQ(form->MediaPlayer1->QueryPosition(), 0);
+    LVITEMW item{};
+    item.stateMask = item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    ::SendMessageW(list, LVM_SETITEMSTATE, 3, reinterpret_cast<LPARAM>(&item));
+    EXPECT_TRUE(PumpUntil([&] { return form->MediaPlayer1->QueryPosition() == 40; }, 10000))
+        << "at frame " << form->MediaPlayer1->QueryPosition();
+    EXPECT_TRUE(PumpUntil([&] { return Near(ReadWindow(Panel1()).At(4 * 40 + 12, 112), 0xF81818, 48); }, 10000))
+        << "frame 40 is not shown";
+
+    // グラフをコピー: a bitmap of the graph's size holding what it shows.
+    ::UpdateWindow(graph);
+    const Pixels shown = ReadWindow(graph);
+    ::SendMessageW(::GetDlgItem(table, PositionTableIds::kCopyGraph), BM_CLICK, 0, 0);
+    Pixels copied;
+    if (::OpenClipboard(nullptr)) {
+        HGLOBAL block = ::GetClipboardData(CF_DIB);
+        if (auto* dib = static_cast<const std::uint8_t*>(::GlobalLock(block))) {
+            const TBitmap picture = LoadPackedDib({dib, ::GlobalSize(block)});
+            copied = ReadBitmap(picture.Handle());
+            ::GlobalUnlock(block);
+        }
+        ::CloseClipboard();
+    }
+    RECT client{};
+    ::GetClientRect(graph, &client);
+    ASSERT_EQ(copied.width, client.right);
+    ASSERT_EQ(copied.height, client.bottom);
+    EXPECT_EQ(copied.px, shown.px) << "the picture is the graph as shown";
+
+    // A click on the leftmost point (frame 10's; the points are 5-pixel squares)
+    // selects the first row alone and shows frame 10.
+    std::optional<POINT> leftmost;
+    for (int x = 0; x < shown.width && !leftmost; ++x)
+        for (int y = 0; y < shown.height && !leftmost; ++y)
+            if (shown.At(x, y) == 0x1E50C8) leftmost = POINT{x + 2, y + 2};
+    ASSERT_TRUE(leftmost) << "no point on the graph";
+    Post(graph, WM_LBUTTONDOWN, MK_LBUTTON, leftmost->x, leftmost->y);
+    Post(graph, WM_LBUTTONUP, 0, leftmost->x, leftmost->y);
+    EXPECT_TRUE(PumpUntil([&] { return form->MediaPlayer1->QueryPosition() == 10; }, 10000))
+        << "at frame " << form->MediaPlayer1->QueryPosition();
+    EXPECT_EQ(::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED), 0);
+    EXPECT_EQ(::SendMessageW(list, LVM_GETSELECTEDCOUNT, 0, 0), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothDevices, TrailCapture, ::testing::Values(false, true),
