@@ -685,6 +685,63 @@ TEST_F(VideoCapture, TheTableRefusesAScaleWithoutADragALengthThatIsNoNumberAndAn
               L"ファイル " + AnsiToWide(nowhere) + L" を作成できません");
 }
 
+// The table's dialogs (尺度, its messages, the save dialog) hold the main window
+// too: it is disabled while one is open, and enabled again once it has gone.
+TEST_F(VideoCapture, WhileADialogOfTheTableIsOpenTheMainWindowIsDisabled) {
+    media::BallClip clip;
+    Load(folder.WriteClip("ball.avi", clip));
+    form->Button5Click();
+    form->ShowPositionTable();
+    const HWND table = form->PositionTable->Handle(), main = form->Handle();
+    std::atomic<int> mainEnabled{-1};
+    auto noting = [&](DialogScript then) {
+        return [&mainEnabled, main, then](HWND d) {
+            mainEnabled = ::IsWindowEnabled(main) ? 1 : 0;
+            then(d);
+        };
+    };
+    {
+        DialogDriver message(DialogMatch(L"Movetrail"), noting(Pressing(IDOK)));
+        ::SendMessageW(::GetDlgItem(table, PositionTableIds::kScale), BM_CLICK, 0, 0);
+        ASSERT_TRUE(message.Wait());
+        EXPECT_EQ(mainEnabled, 0) << "under the message of 尺度...";
+    }
+    EXPECT_TRUE(::IsWindowEnabled(main));
+
+    Post(Image1(), WM_LBUTTONDOWN, MK_LBUTTON, 10, 10);
+    Post(Image1(), WM_LBUTTONUP, 0, 40, 50);
+    Pump();
+    std::atomic<bool> answered{false};
+    DialogDriver message(DialogMatch(L"Movetrail"), [&](HWND m) {
+        Pressing(IDOK)(m);
+        answered = true;
+    });
+    std::atomic<int> mainEnabledAfterMessage{-1};
+    DialogDriver scale(DialogMatch(L"尺度"), noting([&](HWND d) {
+        ::SendMessageW(::GetDlgItem(d, ScaleDialogIds::kLength), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"abc"));
+        Pressing(IDOK)(d);
+        for (int i = 0; i < 1200 && !(answered && ::IsWindowEnabled(d)); ++i) ::Sleep(25);
+        mainEnabledAfterMessage = ::IsWindowEnabled(main) ? 1 : 0;
+        Pressing(IDCANCEL)(d);
+    }));
+    ::SendMessageW(::GetDlgItem(table, PositionTableIds::kScale), BM_CLICK, 0, 0);
+    ASSERT_TRUE(scale.Wait());
+    ASSERT_TRUE(message.Wait());
+    EXPECT_EQ(mainEnabled, 0) << "under 尺度";
+    EXPECT_EQ(mainEnabledAfterMessage, 0) << "under 尺度, once its message has gone";
+    EXPECT_TRUE(::IsWindowEnabled(main));
+
+    mainEnabled = -1;
+    {
+        DialogDriver save(FileDialog(), noting(Pressing(IDCANCEL)));
+        ::SendMessageW(::GetDlgItem(table, PositionTableIds::kSave), BM_CLICK, 0, 0);
+        ASSERT_TRUE(save.Wait());
+        EXPECT_EQ(mainEnabled, 0) << "under the save dialog";
+    }
+    EXPECT_TRUE(::IsWindowEnabled(main));
+    EXPECT_TRUE(::IsWindowEnabled(table));
+}
+
 // On a clip whose rate changes (30 fps, then 15 from frame 45) the table's times
 // are the frames' own.
 TEST_F(VideoCapture, TheTimesOfTheTableFollowAClipWhoseRateChanges) {
