@@ -110,6 +110,28 @@ std::vector<std::vector<std::wstring>> TableCells(const MotionTable& table, wcha
     return cells;
 }
 
+std::optional<std::size_t> FindTypedFrame(const std::vector<std::vector<std::wstring>>& cells,
+                                          const std::wstring& typed, std::size_t start, bool partial, bool wrap) {
+    if (typed.empty() || cells.empty()) return std::nullopt;
+    const auto matches = [&](const std::wstring& shown) {
+        const std::size_t digits = shown.find_first_not_of(L'0');
+        const std::wstring plain = digits == std::wstring::npos ? L"0" : shown.substr(digits);
+        for (const std::wstring& text : {shown, plain})
+            if (partial ? text.starts_with(typed) : text == typed) return true;
+        return false;
+    };
+    const std::size_t n = cells.size();
+    if (start >= n) {
+        if (!wrap) return std::nullopt;
+        start = 0;
+    }
+    for (std::size_t i = 0; i < (wrap ? n : n - start); ++i) {
+        const std::size_t row = (start + i) % n;
+        if (!cells[row].empty() && matches(cells[row][0])) return row;
+    }
+    return std::nullopt;
+}
+
 namespace {
 
 void AppendLine(std::wstring& text, const std::vector<std::wstring>& fields, wchar_t separator) {

@@ -3,6 +3,7 @@
 // origin, and the text a spreadsheet takes (tab-separated for the clipboard,
 // CSV for a file). No window needed.
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,13 @@ std::vector<std::wstring> TableHeader(const MotionScale& scale);
 // digits, empty where a row has no neighbours on both sides) and 面積 (empty for
 // a row recorded by hand), with the decimal separator given.
 std::vector<std::vector<std::wstring>> TableCells(const MotionTable& table, wchar_t decimalSeparator);
+
+// The row a frame number typed in the list stands for: the first row from
+// `start` on (from the first row again after the last, where `wrap`) whose frame
+// as shown (00040), or without its leading zeros (40), begins with `typed` (is
+// `typed`, where not `partial`); none where no row's does.
+std::optional<std::size_t> FindTypedFrame(const std::vector<std::vector<std::wstring>>& cells,
+                                          const std::wstring& typed, std::size_t start, bool partial, bool wrap);
 
 // The header line, then a line a row, the fields separated by `separator`, lines
 // ended by CR LF. A field holding the separator, a quote or a line break is quoted

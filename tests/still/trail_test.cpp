@@ -415,6 +415,24 @@ TEST(Motion, TheTableAsTabSeparatedAndCsvTextWithACommaDecimalSeparator) {
     EXPECT_NE(TableText(table, L',', L',').find(L",\"3,00\",\"0,75\","), std::wstring::npos);
 }
 
+// A frame number typed in the list finds its row: as shown or without its
+// leading zeros, from the row given on, from the top again where it wraps.
+TEST(Motion, AFrameNumberTypedFindsItsRow) {
+    MotionTable table;
+    for (long frame : {5L, 12L, 40L, 47L, 140L}) table.Record({frame, frame / 30.0, 10, 10, std::nullopt});
+    const auto cells = TableCells(table, L'.');
+    EXPECT_EQ(FindTypedFrame(cells, L"4", 0, true, true), std::optional<std::size_t>(2));
+    EXPECT_EQ(FindTypedFrame(cells, L"4", 3, true, true), std::optional<std::size_t>(3));
+    EXPECT_EQ(FindTypedFrame(cells, L"4", 4, true, true), std::optional<std::size_t>(2));
+    EXPECT_EQ(FindTypedFrame(cells, L"4", 4, true, false), std::nullopt);
+    EXPECT_EQ(FindTypedFrame(cells, L"14", 0, true, true), std::optional<std::size_t>(4));
+    EXPECT_EQ(FindTypedFrame(cells, L"0001", 0, true, true), std::optional<std::size_t>(1));
+    EXPECT_EQ(FindTypedFrame(cells, L"00005", 1, false, true), std::optional<std::size_t>(0));
+    EXPECT_EQ(FindTypedFrame(cells, L"4", 0, false, true), std::nullopt);
+    EXPECT_EQ(FindTypedFrame(cells, L"9", 0, true, true), std::nullopt);
+    EXPECT_EQ(FindTypedFrame({}, L"4", 0, true, true), std::nullopt);
+}
+
 TEST(Motion, MarksAreACrossAndTheFrameNumberInAColourThatStandsOut) {
     PixelPlane plane(64, 48, 0x202020);  // dark: the mark is white
     std::vector<std::uint8_t> changed(plane.px.size(), 0);
