@@ -45,7 +45,7 @@ public:
     void Refresh();
     // The line that says how the trail's rows were found.
     void SetFollowing(const std::wstring& text);
-    // Another clip was opened: no rows and no scale.
+    // Another clip was opened: no rows, no scale, 手で記録 unchecked.
     void ClipChanged();
 
     // 手で記録: while checked and the window shown, a click on the video pane
