@@ -117,6 +117,20 @@ TaskModalScope::~TaskModalScope() {
     if (active_ && ::IsWindow(active_)) ::SetActiveWindow(active_);
 }
 
+OwnersDisabledScope::OwnersDisabledScope(HWND owner) {
+    if (!owner) return;
+    for (HWND above = ::GetWindow(::GetAncestor(owner, GA_ROOT), GW_OWNER); above; above = ::GetWindow(above, GW_OWNER))
+        if (::IsWindowEnabled(above)) {
+            disabled_.push_back(above);
+            ::EnableWindow(above, FALSE);
+        }
+}
+
+OwnersDisabledScope::~OwnersDisabledScope() {
+    for (auto wnd = disabled_.rbegin(); wnd != disabled_.rend(); ++wnd)
+        if (::IsWindow(*wnd)) ::EnableWindow(*wnd, TRUE);
+}
+
 void PlaceSystemDialog(HWND dialog) {
     HWND main = Application.MainWindow();
     HMONITOR monitor = ::MonitorFromWindow(main ? main : dialog, MONITOR_DEFAULTTONEAREST);

@@ -70,6 +70,21 @@ private:
     std::vector<HWND> disabled_;
 };
 
+// While alive, the windows that own `owner` in turn (the main window of a
+// modeless window) are disabled too, not only owner itself, which the modal
+// dialog about to run over it disables: a dialog raised from a modeless window
+// holds the program as one raised from the main window does. Afterwards those
+// it disabled are enabled again. Nothing where owner has no owner.
+class OwnersDisabledScope {
+public:
+    explicit OwnersDisabledScope(HWND owner);
+    OwnersDisabledScope(const OwnersDisabledScope&) = delete;
+    OwnersDisabledScope& operator=(const OwnersDisabledScope&) = delete;
+    ~OwnersDisabledScope();
+private:
+    std::vector<HWND> disabled_;
+};
+
 // Moves (never resizes) a system dialog so it is centred horizontally on the
 // main window's monitor, its top at (monitor height - dialog height) div 3.
 void PlaceSystemDialog(HWND dialog);

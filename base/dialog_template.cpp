@@ -51,6 +51,7 @@ INT_PTR DialogTemplate::Run(HWND owner, DLGPROC proc, LPARAM param) {
     std::vector<WORD> t = t_;
     reinterpret_cast<DLGTEMPLATE*>(t.data())->cdit = items_;
     Application.HideHint();
+    OwnersDisabledScope owners(owner);
     return ::DialogBoxIndirectParamW(Application.Instance(), reinterpret_cast<DLGTEMPLATE*>(t.data()), owner, proc,
                                      param);
 }

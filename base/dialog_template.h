@@ -21,7 +21,8 @@ public:
     // Adds a control, visible and a child, in tab order.
     void Add(DialogClass kind, DWORD style, WORD id, const wchar_t* text);
     void Add(const wchar_t* className, DWORD style, WORD id, const wchar_t* text);
-    // Runs the dialog modally over owner; what EndDialog was given.
+    // Runs the dialog modally over owner, which it disables, and the windows
+    // that own owner (OwnersDisabledScope); what EndDialog was given.
     INT_PTR Run(HWND owner, DLGPROC proc, LPARAM param);
     // Creates the dialog modeless, owned by owner, hidden until shown; its
     // keyboard goes through the application's loop (TApplication::AddModeless).
@@ -40,7 +41,8 @@ private:
 // as handled).
 class OwnDialog {
 public:
-    // Runs the dialog built from t modally over owner; what EndDialog was given.
+    // Runs the dialog built from t modally over owner (and disables the windows
+    // that own owner, as DialogTemplate::Run); what EndDialog was given.
     INT_PTR Run(DialogTemplate& t, HWND owner);
     // Makes the dialog built from t modeless, owned by owner and hidden.
     HWND Create(DialogTemplate& t, HWND owner);

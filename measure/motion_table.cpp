@@ -33,7 +33,7 @@ std::vector<std::wstring> TableHeader(const MotionScale& scale) {
     const std::wstring& u = scale.unit;
     return {L"フレーム",          L"時刻 (s)",         L"X (" + u + L")",     L"Y (" + u + L")",
             L"Vx (" + u + L"/s)", L"Vy (" + u + L"/s)", L"Ax (" + u + L"/s²)", L"Ay (" + u + L"/s²)",
-            L"面積 (px)"};
+            L"面積 (px²)"};
 }
 
 namespace {
@@ -74,14 +74,17 @@ std::wstring Number(double value, int decimals, wchar_t separator) {
 }
 
 // At least three significant digits, and never coarser than the positions; a
-// thousandth of the positions' last place is the finest shown (below it lies
-// only the rounding of the times).
+// millionth of the positions' last place is the finest shown (below it lies only
+// the rounding of the arithmetic: a motion at constant speed gives accelerations
+// of about 1e-12 px/s², not 0).
+constexpr int kRateDecimalsPastPositions = 6;
+
 std::wstring Rate(const std::optional<double>& value, int positionDecimals, wchar_t separator) {
     if (!value) return L"";
     int decimals = positionDecimals;
     if (*value != 0 && std::isfinite(*value))
         decimals = std::max(decimals, 2 - static_cast<int>(std::floor(std::log10(std::fabs(*value)))));
-    decimals = std::clamp(decimals, 0, positionDecimals + 3);
+    decimals = std::clamp(decimals, 0, positionDecimals + kRateDecimalsPastPositions);
     // What rounds to nothing there is shown as a plain zero.
     if (std::fabs(*value) < 0.5 * std::pow(10.0, -decimals)) decimals = positionDecimals;
     return Number(*value, decimals, separator);
@@ -108,6 +111,28 @@ std::vector<std::vector<std::wstring>> TableCells(const MotionTable& table, wcha
                          r.area ? std::to_wstring(*r.area) : L""});
     }
     return cells;
+}
+
+std::optional<std::size_t> FindTypedFrame(const std::vector<std::vector<std::wstring>>& cells,
+                                          const std::wstring& typed, std::size_t start, bool partial, bool wrap) {
+    if (typed.empty() || cells.empty()) return std::nullopt;
+    const auto matches = [&](const std::wstring& shown) {
+        const std::size_t digits = shown.find_first_not_of(L'0');
+        const std::wstring plain = digits == std::wstring::npos ? L"0" : shown.substr(digits);
+        for (const std::wstring& text : {shown, plain})
+            if (partial ? text.starts_with(typed) : text == typed) return true;
+        return false;
+    };
+    const std::size_t n = cells.size();
+    if (start >= n) {
+        if (!wrap) return std::nullopt;
+        start = 0;
+    }
+    for (std::size_t i = 0; i < (wrap ? n : n - start); ++i) {
+        const std::size_t row = (start + i) % n;
+        if (!cells[row].empty() && matches(cells[row][0])) return row;
+    }
+    return std::nullopt;
 }
 
 namespace {

@@ -3,6 +3,7 @@
 // origin, and the text a spreadsheet takes (tab-separated for the clipboard,
 // CSV for a file). No window needed.
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,10 +45,25 @@ private:
 // The column headers, with the scale's unit.
 std::vector<std::wstring> TableHeader(const MotionScale& scale);
 // Each row's fields as shown: frame (as the counter shows it), time (s, 0.1 ms),
-// X and Y (0.1 px or finer in the unit), Vx, Vy, Ax, Ay (at least 3 significant
-// digits, empty where a row has no neighbours on both sides) and 面積 (empty for
+// X and Y (0.1 px or finer in the unit), Vx, Vy, Ax, Ay, and 面積 (px², empty for
 // a row recorded by hand), with the decimal separator given.
+// Vx, Vy, Ax and Ay are plain decimals (never an exponent), empty where a row has
+// no neighbours on both sides. Where X and Y show d decimals, each shows d
+// decimals, or more where 3 significant digits need them, but never more than
+// d + 6: so every value of at least 10^-(d+4) in size (0.00001 for positions in
+// 0.1 px) has 3 significant digits or more; a smaller one shows with d + 6
+// decimals, and one that rounds to nothing there as 0 with d decimals (what
+// lies below a millionth of the positions' last place is the rounding of the
+// arithmetic, not the motion). So -0.000123 px/s shows as "-0.000123",
+// 0.0000012 as "0.0000012", 0.00000001 as "0.0" and 120 as "120.0".
 std::vector<std::vector<std::wstring>> TableCells(const MotionTable& table, wchar_t decimalSeparator);
+
+// The row a frame number typed in the list stands for: the first row from
+// `start` on (from the first row again after the last, where `wrap`) whose frame
+// as shown (00040), or without its leading zeros (40), begins with `typed` (is
+// `typed`, where not `partial`); none where no row's does.
+std::optional<std::size_t> FindTypedFrame(const std::vector<std::vector<std::wstring>>& cells,
+                                          const std::wstring& typed, std::size_t start, bool partial, bool wrap);
 
 // The header line, then a line a row, the fields separated by `separator`, lines
 // ended by CR LF. A field holding the separator, a quote or a line break is quoted

@@ -13,6 +13,7 @@
 #include "base/format.h"
 #include "base/handles.h"
 #include "base/messages.h"
+#include "base/placement.h"
 #include "base/typed_number.h"
 #include "imagefiles/file_io.h"
 #include "measure/scale_dialog.h"
@@ -33,6 +34,19 @@ int ListWidth() {
     int w = 4 + ::GetSystemMetrics(SM_CXVSCROLL);
     for (int c : kColumnWidths) w += c;
     return w;
+}
+
+// Sizes the window to w x h and places it beside its owner on the owner's
+// monitor, within that monitor's work area (PlaceBeside).
+void PlaceBesideOwner(HWND wnd, HWND owner, int w, int h) {
+    RECT around{};
+    ::GetWindowRect(owner, &around);
+    MONITORINFO monitor{sizeof monitor};
+    RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    if (::GetMonitorInfoW(::MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &monitor)) work = monitor.rcWork;
+    const ScreenPoint at = PlaceBeside({around.left, around.top, around.right, around.bottom},
+                                       {work.left, work.top, work.right, work.bottom}, w, h);
+    ::SetWindowPos(wnd, nullptr, at.x, at.y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // The user's list separator, as the CSV file takes it.
@@ -118,20 +132,11 @@ bool TPositionTable::Initialise(HWND dlg) {
     }
     // Right of the main window where the screen has room, else below it (kept on
     // the screen); made without taking the keyboard from the main window.
-    RECT frame{0, 0, clientW, y + buttonH + kMargin}, owner{}, work{0, 0, ::GetSystemMetrics(SM_CXSCREEN),
-                                                                   ::GetSystemMetrics(SM_CYSCREEN)};
+    RECT frame{0, 0, clientW, y + buttonH + kMargin};
     frame.right += kGraphW + kMargin;
     ::AdjustWindowRectEx(&frame, static_cast<DWORD>(::GetWindowLongW(dlg, GWL_STYLE)), FALSE,
                          static_cast<DWORD>(::GetWindowLongW(dlg, GWL_EXSTYLE)));
-    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const int w = frame.right - frame.left, h = frame.bottom - frame.top;
-    ::GetWindowRect(owner_, &owner);
-    int x = owner.right, top = owner.top;
-    if (x + w > work.right) {
-        x = std::clamp(static_cast<int>(owner.left), static_cast<int>(work.left), std::max<int>(work.left, work.right - w));
-        top = std::clamp(static_cast<int>(owner.bottom), static_cast<int>(work.top), std::max<int>(work.top, work.bottom - h));
-    }
-    ::SetWindowPos(dlg, nullptr, x, top, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceBesideOwner(dlg, owner_, frame.right - frame.left, frame.bottom - frame.top);
 
     HWND list = ::GetDlgItem(dlg, Ids::kList);
     ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
@@ -184,11 +189,16 @@ void TPositionTable::ClipChanged() {
     if (window_) ::SetDlgItemTextW(window_, Ids::kFollowing, L"");
     clipFrame_.reset();
     clipTime_.reset();
+    StopRecording();
     Refresh();
 }
 
 bool TPositionTable::Recording() const {
-    return window_ && ::IsDlgButtonChecked(window_, Ids::kRecord) == BST_CHECKED;
+    return Visible() && ::IsDlgButtonChecked(window_, Ids::kRecord) == BST_CHECKED;
+}
+
+void TPositionTable::StopRecording() {
+    if (window_) ::CheckDlgButton(window_, Ids::kRecord, BST_UNCHECKED);
 }
 
 long TPositionTable::Interval() const {
@@ -259,8 +269,8 @@ void TPositionTable::DeleteSelected() {
     Refresh();
 }
 
-void TPositionTable::Notify(const NMHDR& header) {
-    if (header.idFrom != Ids::kList) return;
+std::optional<LRESULT> TPositionTable::Notify(const NMHDR& header) {
+    if (header.idFrom != Ids::kList) return std::nullopt;
     if (header.code == LVN_GETDISPINFOW) {
         auto& info = reinterpret_cast<const NMLVDISPINFOW&>(header);
         const auto row = static_cast<std::size_t>(info.item.iItem), column = static_cast<std::size_t>(info.item.iSubItem);
@@ -271,12 +281,27 @@ void TPositionTable::Notify(const NMHDR& header) {
             std::wmemcpy(info.item.pszText, text.c_str(), n);
             info.item.pszText[n] = L'\0';
         }
+        return 0;
     } else if (header.code == LVN_KEYDOWN) {
         const auto& key = reinterpret_cast<const NMLVKEYDOWN&>(header);
         if (key.wVKey == VK_DELETE) DeleteSelected();
     } else if ((header.code == LVN_ITEMCHANGED || header.code == LVN_ODSTATECHANGED) && !selectionPosted_) {
         selectionPosted_ = ::PostMessageW(window_, kSelectionChanged, 0, 0) != FALSE;
+    } else if (header.code == LVN_ODFINDITEMW) {
+        return FindItem(reinterpret_cast<const NMLVFINDITEMW&>(header));
     }
+    return std::nullopt;
+}
+
+// The list searches as any list does when a key is typed in it (the text typed
+// so far, from the row after the focused one on, wrapping): its frame numbers.
+LRESULT TPositionTable::FindItem(const NMLVFINDITEMW& find) const {
+    const LVFINDINFOW& what = find.lvfi;
+    if (!(what.flags & (LVFI_STRING | LVFI_PARTIAL)) || !what.psz) return -1;
+    const std::optional<std::size_t> row =
+        FindTypedFrame(cells_, what.psz, static_cast<std::size_t>(std::max(0, find.iStart)),
+                       (what.flags & LVFI_PARTIAL) != 0, (what.flags & LVFI_WRAP) != 0);
+    return row ? static_cast<LRESULT>(*row) : -1;
 }
 
 // Ctrl+C anywhere in the window but the 間隔 box copies the table.
@@ -311,9 +336,11 @@ bool TPositionTable::Message(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         default: return false;
         }
     case WM_NOTIFY:
-        ::SetWindowLongPtrW(dlg, DWLP_MSGRESULT, 0);
-        Notify(*reinterpret_cast<const NMHDR*>(lp));
-        return true;
+        if (const std::optional<LRESULT> answer = Notify(*reinterpret_cast<const NMHDR*>(lp))) {
+            ::SetWindowLongPtrW(dlg, DWLP_MSGRESULT, *answer);
+            return true;
+        }
+        return false;  // the platform's default
     case WM_CLOSE:
         ::ShowWindow(dlg, SW_HIDE);
         return true;
@@ -322,6 +349,9 @@ bool TPositionTable::Message(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) {
         // The decimal separator may be another: the table and its graph follow.
         TApplication::ReadLocaleSettings();
         Refresh();
+        return false;
+    case WM_SHOWWINDOW:
+        if (!wp) StopRecording();  // hidden (Esc, the close box) or with the main window
         return false;
     case WM_DESTROY:
         // With the main window, which owns it.

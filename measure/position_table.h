@@ -4,6 +4,7 @@
 // of recording positions by hand.
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
 
 #include <functional>
 #include <memory>
@@ -50,11 +51,15 @@ public:
     void Refresh();
     // The line that says how the trail's rows were found.
     void SetFollowing(const std::wstring& text);
-    // Another clip was opened: no rows and no scale.
+    // Another clip was opened: no rows, no scale, 手で記録 unchecked.
     void ClipChanged();
 
-    // 手で記録: while checked, a click on the video pane records a row.
+    // 手で記録: while checked and the window shown, a click on the video pane
+    // records a row.
     bool Recording() const;
+    // 手で記録 unchecked: recording by hand ends when the window is hidden or
+    // closed and when another clip is opened.
+    void StopRecording();
     // 間隔: the frames a hand-recorded row steps on (1 where the box holds no
     // whole number of at least 1). The interval of the last trail is shown there.
     long Interval() const;
@@ -84,7 +89,10 @@ private:
     void Ok(HWND) override {}
     void Cancel(HWND dlg) override { ::ShowWindow(dlg, SW_HIDE); }
     bool Message(HWND dlg, UINT msg, WPARAM wp, LPARAM lp) override;
-    void Notify(const NMHDR& header);
+    // The list's notifications: the answer, or none for the platform's default.
+    std::optional<LRESULT> Notify(const NMHDR& header);
+    // LVN_ODFINDITEM: the row of a frame number typed in the list, or -1.
+    LRESULT FindItem(const NMLVFINDITEMW& find) const;
     // The graph and the fit made again from the table, the column and the fit
     // chosen, and the rows selected.
     void UpdateGraph();

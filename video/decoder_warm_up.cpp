@@ -1,8 +1,8 @@
 #include "video/decoder_warm_up.h"
 
 #include <string>
+#include <system_error>
 
-#include "base/failure.h"
 #include "video/frame_source.h"
 #include "video/warm_up.h"
 
@@ -19,7 +19,16 @@ bool InSystemFolder(const wchar_t* name) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// Runs on the worker thread, below the window's thread: its paints and answers
+// come first.
+bool Prepare() {
+    ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+    return PrepareMediaFoundation();
+}
+
 }  // namespace
+
+DecoderWarmUp::DecoderWarmUp() : job_(&Prepare) {}
 
 std::unique_ptr<DecoderWarmUp> DecoderWarmUp::AtStart(bool fileOnCommandLine) {
     if (!PrepareDecoderAtStart(fileOnCommandLine, &InSystemFolder)) return nullptr;
@@ -27,26 +36,11 @@ std::unique_ptr<DecoderWarmUp> DecoderWarmUp::AtStart(bool fileOnCommandLine) {
 }
 
 std::unique_ptr<DecoderWarmUp> DecoderWarmUp::Start() {
-    std::unique_ptr<DecoderWarmUp> warmUp(new DecoderWarmUp);
-    warmUp->thread_.reset(::CreateThread(nullptr, 0, &DecoderWarmUp::Run, warmUp.get(), CREATE_SUSPENDED, nullptr));
-    if (!warmUp->thread_) return nullptr;
-    // Below the window's thread: its paints and answers come first.
-    ::SetThreadPriority(warmUp->thread_.get(), THREAD_PRIORITY_BELOW_NORMAL);
-    ::ResumeThread(warmUp->thread_.get());
-    return warmUp;
-}
-
-bool DecoderWarmUp::Finish(DWORD ms) const noexcept {
-    return !thread_ || ::WaitForSingleObject(thread_.get(), ms) == WAIT_OBJECT_0;
-}
-
-// A back end that never answers does not hold the program's exit for long.
-DecoderWarmUp::~DecoderWarmUp() { Finish(10000); }
-
-DWORD WINAPI DecoderWarmUp::Run(void* self) noexcept {
-    auto& warmUp = *static_cast<DecoderWarmUp*>(self);
-    Guarded([&] { warmUp.prepared_ = PrepareMediaFoundation(); });
-    return 0;
+    try {
+        return std::unique_ptr<DecoderWarmUp>(new DecoderWarmUp);
+    } catch (const std::system_error&) {
+        return nullptr;  // no thread: the first clip starts the decoder itself
+    }
 }
 
 }  // namespace mt

@@ -75,6 +75,31 @@ bool HoldsPicture(std::size_t size, const PixelLayout& l) {
     return StrideWithin(&somewhere, size, l) != 0;
 }
 
+std::optional<PixelLayout> CopyAtOwnStride(const std::uint8_t* top, std::size_t size, std::size_t pitch,
+                                           const PixelLayout& layout, std::vector<std::uint8_t>& into) {
+    into.clear();
+    if (pitch == 0 || pitch > 0x7FFFFFFF) return std::nullopt;
+    PixelLayout atPitch = layout, own = layout;
+    atPitch.stride = static_cast<int>(pitch);
+    own.stride = static_cast<int>(StrideOf(layout));
+    if (!StrideWithin(top, size, atPitch) || !HoldsPicture(PictureBytes(own), own)) return std::nullopt;
+    const std::size_t stride = static_cast<std::size_t>(own.stride), rows = static_cast<std::size_t>(layout.planeHeight);
+    const std::size_t chromaRows = (rows + 1) / 2;
+    struct Plane {
+        std::size_t rows, from, to;  // rows, and their pitch in the buffer and in the copy
+    };
+    std::vector<Plane> planes{{rows, pitch, stride}};
+    if (layout.kind == PixelLayout::Nv12) planes.push_back({chromaRows, pitch, stride});
+    if (layout.kind == PixelLayout::I420) planes.insert(planes.end(), 2, {chromaRows, pitch / 2, stride / 2});
+    into.assign(PictureBytes(own), 0);
+    const std::uint8_t* from = top;
+    std::uint8_t* to = into.data();
+    for (const Plane& plane : planes)
+        for (std::size_t row = 0; row < plane.rows; ++row, from += plane.from, to += plane.to)
+            std::copy_n(from, std::min(plane.from, plane.to), to);
+    return own;
+}
+
 bool UnpackPicture(const std::uint8_t* data, std::size_t size, const PixelLayout& l, Picture& out) {
     const std::size_t stride = StrideWithin(data, size, l);
     if (!stride) return false;

@@ -4,6 +4,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace mt {
@@ -43,6 +44,14 @@ void ApplyColourMatrix(const PixelLayout& layout, Picture& picture);
 // and whether `size` bytes hold it (as UnpackPicture and UnpackScaled need).
 std::size_t PictureBytes(const PixelLayout& layout);
 bool HoldsPicture(std::size_t size, const PixelLayout& layout);
+
+// A decoder's picture whose rows lie `pitch` bytes apart (its top row first, the
+// planes one after another) copied into `into` at the layout's own row stride,
+// the one PictureBytes counts: PictureBytes(layout) bytes, whatever pitch the
+// decoder padded its rows to. The layout the copy is read by (top-down); none,
+// and nothing copied, where `size` bytes at that pitch do not hold the picture.
+std::optional<PixelLayout> CopyAtOwnStride(const std::uint8_t* top, std::size_t size, std::size_t pitch,
+                                           const PixelLayout& layout, std::vector<std::uint8_t>& into);
 
 // The picture scaled to width x height by area averaging: each pixel is the mean of
 // the source area it covers.

@@ -216,7 +216,10 @@ public:
     }
 
     // The current sample's buffer copied, with the layout Picture reads it by (so
-    // that fitting the copy later gives the same pixels).
+    // that fitting the copy later gives the same pixels). Its rows are copied at
+    // the layout's own stride, not at the pitch the decoder padded them to, and
+    // no more is copied than the layout reads: the copy holds no more than
+    // PictureBytesNow() says (the bytes a trail counts it at).
     std::optional<DecodedPicture> Copy() {
         if (!sample_) return std::nullopt;
         ComPtr<IMFMediaBuffer> buffer;
@@ -228,18 +231,22 @@ public:
             LONG pitch = 0;
             if (SUCCEEDED(buffer->QueryInterface(IID_PPV_ARGS(planes.put()))) &&
                 SUCCEEDED(planes->Lock2D(&top, &pitch))) {
-                copy.layout = WithPitch(pitch);
-                const std::size_t size = pitch > 0 ? BytesAtPitch(copy.layout) : 0;
-                if (size && HoldsPicture(size, copy.layout)) copy.bytes.assign(top, top + size);
+                const std::size_t size = pitch > 0 ? BytesAtPitch(WithPitch(pitch)) : 0;
+                const std::optional<PixelLayout> copied =
+                    size ? CopyAtOwnStride(top, size, static_cast<std::size_t>(pitch), layout_, copy.bytes)
+                         : std::nullopt;
                 planes->Unlock2D();
-                if (!copy.bytes.empty()) return copy;
+                if (copied) {
+                    copy.layout = *copied;
+                    return copy;
+                }
             }
         }
         BYTE* data = nullptr;
         DWORD length = 0;
         if (FAILED(buffer->Lock(&data, nullptr, &length))) return std::nullopt;
         copy.layout = layout_;
-        copy.bytes.assign(data, data + length);
+        copy.bytes.assign(data, data + std::min<std::size_t>(length, PictureBytesNow()));
         buffer->Unlock();
         return copy;
     }

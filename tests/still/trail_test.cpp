@@ -395,7 +395,7 @@ TEST(Motion, TheTableAsTabSeparatedAndCsvTextWithACommaDecimalSeparator) {
     table.Record({3, 0.375, 12, 22, std::nullopt});
     const std::wstring tsv = TableText(table, L'\t', L',');
     EXPECT_EQ(tsv,
-              L"フレーム\t時刻 (s)\tX (px)\tY (px)\tVx (px/s)\tVy (px/s)\tAx (px/s²)\tAy (px/s²)\t面積 (px)\r\n"
+              L"フレーム\t時刻 (s)\tX (px)\tY (px)\tVx (px/s)\tVy (px/s)\tAx (px/s²)\tAy (px/s²)\t面積 (px²)\r\n"
               L"00000\t0,0000\t10,3\t20,0\t\t\t\t\t64\r\n"
               L"00001\t0,1250\t13,3\t20,0\t24,0\t6,00\t0,0\t96,0\t64\r\n"
               L"00002\t0,2500\t16,3\t21,5\t-5,00\t8,00\t-464,0\t-64,0\t60\r\n"
@@ -408,11 +408,51 @@ TEST(Motion, TheTableAsTabSeparatedAndCsvTextWithACommaDecimalSeparator) {
     table.Remove({1, 3});
     const std::string csv = CsvFileBytes(table, L';', L',');
     EXPECT_EQ(csv, "\xEF\xBB\xBF"
-                   "フレーム;時刻 (s);X (cm);Y (cm);Vx (cm/s);Vy (cm/s);Ax (cm/s²);Ay (cm/s²);面積 (px)\r\n"
+                   "フレーム;時刻 (s);X (cm);Y (cm);Vx (cm/s);Vy (cm/s);Ax (cm/s²);Ay (cm/s²);面積 (px²)\r\n"
                    "00000;0,0000;0,00;0,00;;;;;64\r\n"
                    "00002;0,2500;3,00;0,75;;;;;60\r\n");
     // A field holding the separator is quoted.
     EXPECT_NE(TableText(table, L',', L',').find(L",\"3,00\",\"0,75\","), std::wstring::npos);
+}
+
+// Small velocities and accelerations keep 3 significant digits, in plain
+// decimals, down to a millionth of the positions' last place; the area is in px².
+TEST(Motion, SmallVelocitiesShowThreeSignificantDigitsAndTheAreaIsInSquarePixels) {
+    EXPECT_EQ(TableHeader(MotionScale{})[8], L"面積 (px²)");
+    EXPECT_EQ(TableHeader(MotionScale{0.01, L"m"})[8], L"面積 (px²)");
+    // x drifts by -0.000123 px a second, y by 0.0000012; times a second apart.
+    MotionTable table;
+    for (long n = 0; n < 3; ++n)
+        table.Record({n, double(n), 100 - 0.000123 * double(n), 50 + 0.0000012 * double(n), std::nullopt});
+    auto cells = TableCells(table, L'.');
+    ASSERT_EQ(cells.size(), 3u);
+    EXPECT_EQ(cells[1][4], L"-0.000123");
+    EXPECT_EQ(cells[1][5], L"0.0000012");
+    EXPECT_EQ(cells[1][6], L"0.0") << "what lies below a millionth of 0.1 px is 0";
+    // In metres at 1 mm a pixel, the positions to 0.0001 m: the same digits a thousand times smaller.
+    table.scale = {0.001, L"m"};
+    cells = TableCells(table, L',');
+    EXPECT_EQ(cells[1][2], L"0,1000");
+    EXPECT_EQ(cells[1][4], L"-0,000000123");
+    EXPECT_EQ(cells[1][5], L"0,0000000012");
+}
+
+// A frame number typed in the list finds its row: as shown or without its
+// leading zeros, from the row given on, from the top again where it wraps.
+TEST(Motion, AFrameNumberTypedFindsItsRow) {
+    MotionTable table;
+    for (long frame : {5L, 12L, 40L, 47L, 140L}) table.Record({frame, frame / 30.0, 10, 10, std::nullopt});
+    const auto cells = TableCells(table, L'.');
+    EXPECT_EQ(FindTypedFrame(cells, L"4", 0, true, true), std::optional<std::size_t>(2));
+    EXPECT_EQ(FindTypedFrame(cells, L"4", 3, true, true), std::optional<std::size_t>(3));
+    EXPECT_EQ(FindTypedFrame(cells, L"4", 4, true, true), std::optional<std::size_t>(2));
+    EXPECT_EQ(FindTypedFrame(cells, L"4", 4, true, false), std::nullopt);
+    EXPECT_EQ(FindTypedFrame(cells, L"14", 0, true, true), std::optional<std::size_t>(4));
+    EXPECT_EQ(FindTypedFrame(cells, L"0001", 0, true, true), std::optional<std::size_t>(1));
+    EXPECT_EQ(FindTypedFrame(cells, L"00005", 1, false, true), std::optional<std::size_t>(0));
+    EXPECT_EQ(FindTypedFrame(cells, L"4", 0, false, true), std::nullopt);
+    EXPECT_EQ(FindTypedFrame(cells, L"9", 0, true, true), std::nullopt);
+    EXPECT_EQ(FindTypedFrame({}, L"4", 0, true, true), std::nullopt);
 }
 
 TEST(Motion, MarksAreACrossAndTheFrameNumberInAColourThatStandsOut) {

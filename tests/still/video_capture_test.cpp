@@ -689,6 +689,122 @@ TEST_F(VideoCapture, TheTableRefusesAScaleWithoutADragALengthThatIsNoNumberAndAn
               L"ファイル " + AnsiToWide(nowhere) + L" を作成できません");
 }
 
+// 手で記録 ends when the table is hidden (Esc) and when another clip is opened: a
+// click on the video pane then traces as before, adds no row and stays on its frame.
+TEST_F(VideoCapture, RecordingByHandEndsWhenTheTableIsHiddenAndWhenAnotherClipIsOpened) {
+    media::BallClip clip;
+    Load(folder.WriteClip("ball.avi", clip));
+    form->Button5Click();
+    form->Button4Click();
+    form->ShowPositionTable();
+    const HWND table = form->PositionTable->Handle();
+    const HWND record = ::GetDlgItem(table, PositionTableIds::kRecord);
+    auto clickTraces = [&](int x, int y, const char* after) {
+        const long frame = form->MediaPlayer1->QueryPosition();
+        const Pixels pane = ReadWindow(Panel1(), RECT{x - 2, y - 2, x + 2, y + 2});
+        Post(Panel1(), WM_LBUTTONDOWN, MK_LBUTTON, x, y);
+        Post(Panel1(), WM_LBUTTONUP, 0, x, y);
+        Pump();
+        ASSERT_TRUE(form->Image1->Picture) << "no patch copied " << after;
+        const Pixels still = ReadBitmap(form->Image1->Picture->Handle());
+        EXPECT_EQ(still.At(x, y), pane.At(2, 2)) << "no patch copied " << after;
+        EXPECT_EQ(form->MediaPlayer1->QueryPosition(), frame) << "the clip stepped " << after;
+        EXPECT_TRUE(form->PositionTable->Table().Rows().empty()) << "a row was added " << after;
+    };
+
+    ::SendMessageW(record, BM_CLICK, 0, 0);
+    ASSERT_EQ(::IsDlgButtonChecked(table, PositionTableIds::kRecord), BST_CHECKED);
+    ::SetForegroundWindow(table);
+    ::SetFocus(record);
+    PressKeys({VK_ESCAPE});
+    ASSERT_FALSE(form->PositionTable->Visible()) << "Esc hides the table";
+    clickTraces(50, 60, "with the table hidden");
+    form->ShowPositionTable();
+    EXPECT_EQ(::IsDlgButtonChecked(table, PositionTableIds::kRecord), BST_UNCHECKED);
+
+    if (::IsDlgButtonChecked(table, PositionTableIds::kRecord) != BST_CHECKED) ::SendMessageW(record, BM_CLICK, 0, 0);
+    ASSERT_EQ(::IsDlgButtonChecked(table, PositionTableIds::kRecord), BST_CHECKED);
+    Load(folder.WriteClip("other.avi", clip));
+    form->Button5Click();
+    form->Button4Click();
+    ASSERT_TRUE(form->PositionTable->Visible());
+    EXPECT_EQ(::IsDlgButtonChecked(table, PositionTableIds::kRecord), BST_UNCHECKED);
+    clickTraces(120, 30, "after another clip was opened");
+}
+
+// The table's dialogs (尺度, its messages, the save dialog) hold the main window
+// too: it is disabled while one is open, and enabled again once it has gone.
+TEST_F(VideoCapture, WhileADialogOfTheTableIsOpenTheMainWindowIsDisabled) {
+    media::BallClip clip;
+    Load(folder.WriteClip("ball.avi", clip));
+    form->Button5Click();
+    form->ShowPositionTable();
+    const HWND table = form->PositionTable->Handle(), main = form->Handle();
+    std::atomic<int> mainEnabled{-1};
+    auto noting = [&](DialogScript then) {
+        return [&mainEnabled, main, then](HWND d) {
+            mainEnabled = ::IsWindowEnabled(main) ? 1 : 0;
+            then(d);
+        };
+    };
+    {
+        DialogDriver message(DialogMatch(L"Movetrail"), noting(Pressing(IDOK)));
+        ::SendMessageW(::GetDlgItem(table, PositionTableIds::kScale), BM_CLICK, 0, 0);
+        ASSERT_TRUE(message.Wait());
+        EXPECT_EQ(mainEnabled, 0) << "under the message of 尺度...";
+    }
+    EXPECT_TRUE(::IsWindowEnabled(main));
+
+    Post(Image1(), WM_LBUTTONDOWN, MK_LBUTTON, 10, 10);
+    Post(Image1(), WM_LBUTTONUP, 0, 40, 50);
+    Pump();
+    std::atomic<bool> answered{false};
+    DialogDriver message(DialogMatch(L"Movetrail"), [&](HWND m) {
+        Pressing(IDOK)(m);
+        answered = true;
+    });
+    std::atomic<int> mainEnabledAfterMessage{-1};
+    DialogDriver scale(DialogMatch(L"尺度"), noting([&](HWND d) {
+        ::SendMessageW(::GetDlgItem(d, ScaleDialogIds::kLength), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"abc"));
+        Pressing(IDOK)(d);
+        for (int i = 0; i < 1200 && !(answered && ::IsWindowEnabled(d)); ++i) ::Sleep(25);
+        mainEnabledAfterMessage = ::IsWindowEnabled(main) ? 1 : 0;
+        Pressing(IDCANCEL)(d);
+    }));
+    ::SendMessageW(::GetDlgItem(table, PositionTableIds::kScale), BM_CLICK, 0, 0);
+    ASSERT_TRUE(scale.Wait());
+    ASSERT_TRUE(message.Wait());
+    EXPECT_EQ(mainEnabled, 0) << "under 尺度";
+    EXPECT_EQ(mainEnabledAfterMessage, 0) << "under 尺度, once its message has gone";
+    EXPECT_TRUE(::IsWindowEnabled(main));
+
+    mainEnabled = -1;
+    {
+        DialogDriver save(FileDialog(), noting(Pressing(IDCANCEL)));
+        ::SendMessageW(::GetDlgItem(table, PositionTableIds::kSave), BM_CLICK, 0, 0);
+        ASSERT_TRUE(save.Wait());
+        EXPECT_EQ(mainEnabled, 0) << "under the save dialog";
+    }
+    EXPECT_TRUE(::IsWindowEnabled(main));
+    EXPECT_TRUE(::IsWindowEnabled(table));
+}
+
+// A frame number typed in the list selects that frame's row.
+TEST_F(VideoCapture, AFrameNumberTypedInTheTableSelectsItsRow) {
+    media::BallClip clip;
+    Load(folder.WriteClip("ball.avi", clip));
+    form->Button5Click();
+    form->ShowPositionTable();
+    for (long frame : {5L, 12L, 40L, 47L}) form->PositionTable->Table().Record({frame, frame / 30.0, 10, 10, std::nullopt});
+    form->PositionTable->Refresh();
+    const HWND table = form->PositionTable->Handle(), list = ::GetDlgItem(table, PositionTableIds::kList);
+    ::SetForegroundWindow(table);
+    ::SetFocus(list);
+    auto selected = [&] { return static_cast<int>(::SendMessageW(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED)); };
+    PressKeys({'4'});
+    EXPECT_TRUE(PumpUntil([&] { return selected() == 2; }, 2000)) << "row " << selected() << " selected for 4";
+}
+
 // On a clip whose rate changes (30 fps, then 15 from frame 45) the table's times
 // are the frames' own.
 TEST_F(VideoCapture, TheTimesOfTheTableFollowAClipWhoseRateChanges) {

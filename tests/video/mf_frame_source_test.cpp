@@ -456,6 +456,44 @@ TEST(FittedPictures, ScaledFromTheDecodersPlanesAsFromTheWholePicture) {
     EXPECT_FALSE(UnpackScaled(shortBuffer.data(), shortBuffer.size(), l, 16, 12, none));
 }
 
+// A decoder on Windows pads its rows to a pitch of its own: a frame kept as it
+// decoded it is copied at the stride its memory is counted at, and gives the
+// same pixels.
+TEST(FittedPictures, APictureCopiedFromPaddedRowsHoldsTheBytesCountedForItAndTheSamePixels) {
+    std::uint32_t seed = 11;
+    auto next = [&seed] { return seed = seed * 1664525u + 1013904223u, seed >> 8; };
+    for (auto kind : {PixelLayout::Nv12, PixelLayout::I420, PixelLayout::Yuy2, PixelLayout::Rgb32})
+        for (int nominal : {0, 1}) {  // the media type names no stride, or the packed one
+            PixelLayout l;
+            l.kind = kind;
+            l.planeWidth = 70;
+            l.planeHeight = 45;
+            l.left = 2;
+            l.top = 1;
+            l.width = 66;
+            l.height = 42;
+            const int bytesPerPixel = kind == PixelLayout::Rgb32 ? 4 : kind == PixelLayout::Yuy2 ? 2 : 1;
+            l.stride = nominal * l.planeWidth * bytesPerPixel;
+            const std::size_t counted = PictureBytes(l);
+            const std::size_t pitch = std::size_t(l.planeWidth * bytesPerPixel + 58) & ~std::size_t(63);
+            PixelLayout atPitch = l;
+            atPitch.stride = static_cast<int>(pitch);
+            std::vector<std::uint8_t> buffer(PictureBytes(atPitch));
+            for (auto& b : buffer) b = static_cast<std::uint8_t>(next());
+            std::vector<std::uint8_t> copy;
+            const std::optional<PixelLayout> copied = CopyAtOwnStride(buffer.data(), buffer.size(), pitch, l, copy);
+            ASSERT_TRUE(copied) << kind;
+            EXPECT_EQ(copy.size(), counted) << kind << " at a pitch of " << pitch;
+            Picture fromBuffer, fromCopy;
+            ASSERT_TRUE(UnpackPicture(buffer.data(), buffer.size(), atPitch, fromBuffer));
+            ASSERT_TRUE(UnpackPicture(copy.data(), copy.size(), *copied, fromCopy));
+            EXPECT_EQ(fromCopy.px, fromBuffer.px) << kind;
+            // Too short a buffer for that pitch: nothing.
+            EXPECT_FALSE(CopyAtOwnStride(buffer.data(), buffer.size() - 1, pitch, l, copy)) << kind;
+            EXPECT_TRUE(copy.empty());
+        }
+}
+
 TEST(FittedPictures, OnePixelLinesAverageToGreyInsteadOfAliasing) {
     Picture lines;
     lines.width = 960;
