@@ -22,7 +22,7 @@ namespace mt {
 namespace {
 
 using Ids = PositionTableIds;
-constexpr int kColumnWidths[] = {60, 62, 62, 62, 74, 74, 82, 82, 62};
+constexpr int kColumnWidths[] = {60, 62, 62, 62, 74, 74, 82, 82, 72};
 constexpr int kMargin = 10, kListH = 260, kRowH = 28;
 // The graph's column beside the list: its width, and the fit's report under it.
 constexpr int kGraphW = 450, kFitTextH = 114;
