@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "app/form1.h"
+#include "base/clipboard.h"
 #include "base/failure.h"
 #include "imagefiles/bmp_io.h"
 #include "imagefiles/picture_files.h"
@@ -47,17 +48,7 @@ void TForm1::CopyStill() {
     if (!Image1->Picture) return;
     std::vector<std::uint8_t> dib = PackedDib(*Image1->Picture);
     if (dib.empty()) return;
-    OwnedGlobal block(::GlobalAlloc(GMEM_MOVEABLE, dib.size()));
-    if (!block) RaiseLastOSError();
-    {
-        GlobalView<std::uint8_t> view(block.get());
-        if (!view) RaiseLastOSError();
-        std::memcpy(view.get(), dib.data(), dib.size());
-    }
-    ClipboardScope clipboard(hwnd_);
-    if (!clipboard || !::EmptyClipboard()) RaiseLastOSError();
-    if (!::SetClipboardData(CF_DIB, block.get())) RaiseLastOSError();
-    block.release();  // the clipboard owns it now
+    SetClipboardBytes(hwnd_, CF_DIB, dib.data(), dib.size());
 }
 
 // Runs for Ctrl+V: a bitmap on the clipboard becomes the still image, as a

@@ -6,6 +6,7 @@
 #include <cwchar>
 
 #include "base/application.h"
+#include "base/clipboard.h"
 #include "base/dialog_template.h"
 #include "base/errors.h"
 #include "base/failure.h"
@@ -214,18 +215,7 @@ void TPositionTable::SetInterval(long every) {
 void TPositionTable::Copy() {
     if (changed_) Refresh();
     const std::wstring text = TableText(TableHeader(table_.scale), cells_, L'\t');
-    const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    OwnedGlobal block(::GlobalAlloc(GMEM_MOVEABLE, bytes));
-    if (!block) RaiseLastOSError();
-    {
-        GlobalView<wchar_t> view(block.get());
-        if (!view) RaiseLastOSError();
-        std::memcpy(view.get(), text.c_str(), bytes);
-    }
-    ClipboardScope clipboard(window_ ? window_ : owner_);
-    if (!clipboard || !::EmptyClipboard()) RaiseLastOSError();
-    if (!::SetClipboardData(CF_UNICODETEXT, block.get())) RaiseLastOSError();
-    block.release();  // the clipboard owns it now
+    SetClipboardBytes(window_ ? window_ : owner_, CF_UNICODETEXT, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
 }
 
 void TPositionTable::Save() {
@@ -449,17 +439,7 @@ void TPositionTable::CopyGraph() {
     if (changed_) Refresh();
     const std::vector<std::uint8_t> dib = graph_->PackedPicture();
     if (dib.empty()) return;
-    OwnedGlobal block(::GlobalAlloc(GMEM_MOVEABLE, dib.size()));
-    if (!block) RaiseLastOSError();
-    {
-        GlobalView<std::uint8_t> view(block.get());
-        if (!view) RaiseLastOSError();
-        std::memcpy(view.get(), dib.data(), dib.size());
-    }
-    ClipboardScope clipboard(window_);
-    if (!clipboard || !::EmptyClipboard()) RaiseLastOSError();
-    if (!::SetClipboardData(CF_DIB, block.get())) RaiseLastOSError();
-    block.release();  // the clipboard owns it now
+    SetClipboardBytes(window_, CF_DIB, dib.data(), dib.size());
 }
 
 }  // namespace mt
